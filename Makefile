@@ -1,0 +1,30 @@
+# Everyday commands; no CMake knowledge needed.
+#   make        build the program and the tests
+#   make test   install what is missing, build, run every test
+#   make run    install what is missing, build, start the program
+BUILD ?= build
+BUILD_TYPE ?= Debug
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all build configure deps test run clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure:
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: deps build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+run: deps build
+	./$(BUILD)/src/app/zelvaro $(ARGS)
+
+clean:
+	rm -rf $(BUILD) build-asan

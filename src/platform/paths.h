@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace zelvaro::platform {
+
+// The folder that holds the settings file: $XDG_CONFIG_HOME/zelvaro when XDG_CONFIG_HOME is an
+// absolute path, else $HOME/.config/zelvaro. Created with its parents when missing. Returned
+// without a trailing slash.
+std::string settingsDirectory();
+
+}  // namespace zelvaro::platform
