@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include "platform/eventloop.h"
+
 namespace zelvaro::platform {
 
 struct Application::Impl {
@@ -20,8 +22,14 @@ Application::Application(int& argc, char** argv, Kind kind) : impl_(std::make_un
 
 Application::~Application() = default;
 
-int Application::exec() { return QCoreApplication::exec(); }
+int Application::exec() {
+  return QCoreApplication::exec();
+}
 
-void Application::quit(int code) { QCoreApplication::exit(code); }
+void Application::quit(int code) {
+  // Loops that wait inside a handler must stop too, or exec() could never return.
+  setApplicationTerminating(true);
+  QCoreApplication::exit(code);
+}
 
 }  // namespace zelvaro::platform
