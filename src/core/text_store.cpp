@@ -72,18 +72,36 @@ std::string ReadKey(const std::string& path, const std::string& key) {
   return match->lines[match->index].substr(key.size() + 1);
 }
 
-bool WriteKey(const std::string& path, const std::string& key, const std::string& value) {
-  auto lines = readAllLines(path);
-  if (!lines) return false;
+namespace {
+
+// WriteKey on lines in memory.
+bool replaceOrAppend(std::vector<std::string>& lines, const std::string& key,
+                     const std::string& value) {
   bool replaced = false;
-  for (std::string& line : *lines) {
+  for (std::string& line : lines) {
     if (!matchesKey(line, key)) continue;
     line = line.substr(0, key.size()) + storeState().KeySeparator + value;
     replaced = true;
   }
-  if (!replaced) lines->push_back(key + storeState().KeySeparator + value);
+  if (!replaced) lines.push_back(key + storeState().KeySeparator + value);
+  return replaced;
+}
+
+}  // namespace
+
+bool WriteKey(const std::string& path, const std::string& key, const std::string& value) {
+  auto lines = readAllLines(path);
+  if (!lines) return false;
+  bool replaced = replaceOrAppend(*lines, key, value);
   writeAllLines(path, *lines);
   return replaced;
+}
+
+void writeKeys(const std::string& path, const KeyValues& values) {
+  auto lines = readAllLines(path);
+  if (!lines) return;
+  for (const auto& [key, value] : values) replaceOrAppend(*lines, key, value);
+  writeAllLines(path, *lines);
 }
 
 void DeleteKey(const std::string& path, const std::string& key) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/text_file.h"
 
@@ -41,6 +43,10 @@ std::optional<int> findKey(const std::string& path, const std::string& key);
 // `key,value` when none matches. Returns true when a line was replaced. A missing file: false,
 // and nothing is created.
 bool WriteKey(const std::string& path, const std::string& key, const std::string& value);
+
+// WriteKey of each pair in order, with one rewrite of the file.
+using KeyValues = std::vector<std::pair<std::string, std::string>>;
+void writeKeys(const std::string& path, const KeyValues& values);
 
 // Removes the last matching line. A missing file: nothing happens.
 void DeleteKey(const std::string& path, const std::string& key);

@@ -1,0 +1,77 @@
+#pragma once
+
+// The program's settings file, zelvaro.cfg in the settings folder: KEY,VALUE lines read into a
+// Settings value at start-up and written back from it at shut-down.
+
+#include <array>
+#include <string>
+
+#include "core/recent_games.h"
+
+namespace zelvaro::core {
+
+struct ServerAddress {
+  std::string host;
+  std::string port;  // a number or a service name
+};
+
+struct WindowGeometry {
+  int left = 197;
+  int top = 107;
+  int width = 538;
+  int height = 445;
+  bool operator==(const WindowGeometry&) const = default;
+};
+
+// What the settings file holds, for the whole run; the main window owns it. Defaults are the
+// values a key that is absent leaves.
+struct Settings {
+  std::string server;  // "host" or "host:port"
+  std::string email;
+  std::string defalias;
+  bool logging = false;
+  std::string logfile;
+  bool overwrite = false;
+  std::string database;
+  int progressMaximum = 500;  // of the current-file progress bar
+  int encoding = 0;
+  WindowGeometry window;
+  std::array<int, 3> playerColumns{128, 128, 243};  // Name, Email, Note
+  std::array<int, 3> rosterColumns{31, 32, 165};    // Send, Player#, Name
+  int split = 5;                                    // tenths of the width for the left part
+  RecentGames recentGames;
+
+  // "host:port" split at its colon; without one (or for a bare IPv6 address) the port is the
+  // SMTP service. "[v6-address]:port" is understood too.
+  ServerAddress serverAddress() const;
+};
+
+// zelvaro.cfg in the settings folder.
+std::string settingsFilePath();
+// Where the player database is unless the settings say otherwise.
+std::string defaultDatabasePath();
+
+// A missing file is created with the seven defaults, silently.
+void createSettingsIfMissing(const std::string& path);
+
+// The mail, logging and database options, progmax and encoding. A missing key falls back with
+// a "Bummer!! CFG file sucked; [KEY]" message (progmax and encoding silently). A number that
+// is not an integer after filtering throws EConvertError; what was read before it stays in
+// `settings`.
+void loadOptions(const std::string& path, Settings& settings);
+// Window geometry, grid column widths and split: present keys only; may throw EConvertError
+// like loadOptions.
+void loadLayout(const std::string& path, Settings& settings);
+
+// Writes newsmtp, the geometry, the column widths, split, progmax, encoding, database and the
+// recent games, appending the keys that are missing.
+void saveSettings(const std::string& path, const Settings& settings);
+// Writes what the settings dialog edits: server, email, defalias, logging, logfile, overwrite.
+void writeMailOptions(const std::string& path, const Settings& settings);
+
+// The text of a flag: "1" or "0".
+inline const char* flagText(bool flag) {
+  return flag ? "1" : "0";
+}
+
+}  // namespace zelvaro::core

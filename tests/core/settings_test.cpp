@@ -1,0 +1,176 @@
+#include "core/settings.h"
+
+#include "core_test.h"
+#include "platform/paths.h"
+
+namespace zelvaro::core {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SettingsFile : public CoreTest {
+ protected:
+  std::string path = dir.file("zelvaro.cfg");
+
+  Settings loadAll() {
+    Settings settings;
+    loadOptions(path, settings);
+    loadLayout(path, settings);
+    return settings;
+  }
+  std::string bummer(const std::string& key) { return "Bummer!! CFG file sucked; [" + key + "]"; }
+};
+
+TEST_F(SettingsFile, LivesInTheSettingsFolder) {
+  EXPECT_EQ(settingsFilePath(), platform::settingsDirectory() + "/zelvaro.cfg");
+  EXPECT_EQ(defaultDatabasePath(), platform::settingsDirectory() + "/database.txt");
+}
+
+TEST_F(SettingsFile, FirstStartCreatesExactlyTheSevenDefaults) {
+  createSettingsIfMissing(path);
+  EXPECT_EQ(lines(path),
+            (Lines{"server,smtp.yourprovider.invalid", "email,yourname@yourprovider.invalid",
+                   "defalias,yournamehere", "logging,0", "logfile,", "overwrite,0",
+                   "database," + defaultDatabasePath()}));
+  Settings settings = loadAll();
+  EXPECT_TRUE(shown().empty()) << shown().front();
+  EXPECT_EQ(settings.split, 5);
+  EXPECT_EQ(settings.progressMaximum, 500);
+  EXPECT_EQ(settings.server, "smtp.yourprovider.invalid");
+  EXPECT_EQ(settings.logfile, "");
+  EXPECT_FALSE(settings.logging);
+  EXPECT_EQ(settings.window, WindowGeometry{});
+
+  WriteKey(path, "server", "mine");
+  createSettingsIfMissing(path);  // an existing file is never re-defaulted
+  EXPECT_EQ(ReadKey(path, "server"), "mine");
+}
+
+TEST_F(SettingsFile, MissingKeysFallBackWithMessagesAtEveryStart) {
+  file("zelvaro.cfg", {"unrelated,1"});
+  const Lines expected{bummer("DATABASE"), bummer("SERVER"),  bummer("EMAIL"),
+                       bummer("DEFALIAS"), bummer("LOGGING"), bummer("OVERWRITE")};
+  for (int start = 0; start < 2; ++start) {
+    recorded().clear();
+    Settings settings = loadAll();
+    EXPECT_EQ(shown(), expected);
+    EXPECT_EQ(settings.database, defaultDatabasePath());
+    EXPECT_EQ(settings.server, "smtp.nowhere.invalid");
+    EXPECT_EQ(settings.email, "nobody@nowhere.invalid");
+    EXPECT_EQ(settings.defalias, "yourweirdname");
+    EXPECT_EQ(settings.logfile, "");  // never the not-found text
+    EXPECT_EQ(settings.encoding, 0);
+  }
+  EXPECT_EQ(lines(path), Lines{"unrelated,1"});  // fallbacks are not written back
+
+  Settings edited;
+  edited.server = "localhost:2525";
+  edited.logging = true;
+  writeMailOptions(path, edited);
+  recorded().clear();
+  Settings settings = loadAll();
+  EXPECT_EQ(shown(), Lines{bummer("DATABASE")});
+  EXPECT_EQ(settings.server, "localhost:2525");
+  EXPECT_TRUE(settings.logging);
+}
+
+TEST_F(SettingsFile, NumbersAreFilteredAndSmallProgressMaximumIgnored) {
+  createSettingsIfMissing(path);
+  writeKeys(path, {{"progmax", "7"}, {"split", "x7"}, {"width", "800px"}, {"grid2.3", "-40"}});
+  Settings settings = loadAll();
+  EXPECT_EQ(settings.progressMaximum, 500);
+  EXPECT_EQ(settings.split, 7);
+  EXPECT_EQ(settings.window.width, 800);
+  EXPECT_EQ(settings.window.height, 445);
+  EXPECT_EQ(settings.rosterColumns, (std::array<int, 3>{31, 32, -40}));
+  WriteKey(path, "progmax", "1200");
+  EXPECT_EQ(loadAll().progressMaximum, 1200);
+}
+
+TEST_F(SettingsFile, NonIntegerStopsTheLoadAtItsStep) {
+  createSettingsIfMissing(path);
+  WriteKey(path, "encoding", "3,5");
+  WriteKey(path, "progmax", "900");
+  Settings settings;
+  EXPECT_THROW(loadOptions(path, settings), EConvertError);
+  EXPECT_EQ(settings.progressMaximum, 900);  // read before the failing step
+  EXPECT_EQ(settings.database, "");          // never reached
+
+  WriteKey(path, "encoding", "2");
+  writeKeys(path, {{"top", "10"}, {"left", "1-2"}, {"height", "300"}});
+  settings = Settings{};
+  loadOptions(path, settings);
+  try {
+    loadLayout(path, settings);
+    FAIL() << "expected a conversion error";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'1-2' is not a valid integer value");
+  }
+  EXPECT_EQ(settings.window.top, 10);
+  EXPECT_EQ(settings.window.height, 445);
+}
+
+TEST_F(SettingsFile, FirstSaveAppendsItsKeysAndReadsBack) {
+  createSettingsIfMissing(path);
+  Settings settings = loadAll();
+  settings.window = {10, 20, 640, 480};
+  settings.playerColumns = {1, 2, 3};
+  settings.rosterColumns = {4, 5, 6};
+  settings.split = 3;
+  settings.progressMaximum = 310;
+  settings.encoding = 2;
+  settings.database = "/data/players.txt";
+  settings.recentGames.push("Orion", "/g/orion.zv");
+  saveSettings(path, settings);
+
+  Lines expected = lines(path);
+  expected.resize(7);
+  for (const char* line :
+       {"newsmtp,1", "top,20", "left,10", "height,480", "width,640", "grid1.1,1", "grid1.2,2",
+        "grid1.3,3", "grid2.1,4", "grid2.2,5", "grid2.3,6", "split,3", "progmax,310", "encoding,2",
+        R"(history0,"Orion","/g/orion.zv")"}) {
+    expected.push_back(line);
+  }
+  for (int i = 1; i < 8; ++i) expected.push_back("history" + std::to_string(i) + R"(,"","")");
+  EXPECT_EQ(lines(path), expected);
+  EXPECT_EQ(ReadKey(path, "database"), "/data/players.txt");
+
+  Settings again = loadAll();
+  again.recentGames.load(path);
+  EXPECT_EQ(again.window, settings.window);
+  EXPECT_EQ(again.playerColumns, settings.playerColumns);
+  EXPECT_EQ(again.rosterColumns, settings.rosterColumns);
+  EXPECT_EQ(again.split, 3);
+  EXPECT_EQ(again.progressMaximum, 310);
+  EXPECT_EQ(again.recentGames, settings.recentGames);
+}
+
+TEST_F(SettingsFile, LaterLineOfAKeyWinsAndSaveRewritesBoth) {
+  file("zelvaro.cfg", {"split,2", "database,/a", "SPLIT,8"});
+  Settings settings;
+  loadLayout(path, settings);
+  EXPECT_EQ(settings.split, 8);
+  settings.split = 4;
+  saveSettings(path, settings);
+  EXPECT_EQ(lines(path)[0], "split,4");
+  EXPECT_EQ(lines(path)[2], "SPLIT,4");
+}
+
+TEST(ServerSetting, SplitsHostAndPort) {
+  auto split = [](const std::string& server) {
+    Settings settings;
+    settings.server = server;
+    ServerAddress address = settings.serverAddress();
+    return address.host + " | " + address.port;
+  };
+  EXPECT_EQ(split("mail.example.org"), "mail.example.org | smtp");
+  EXPECT_EQ(split("localhost:2525"), "localhost | 2525");
+  EXPECT_EQ(split("smtp.example.org:587"), "smtp.example.org | 587");
+  EXPECT_EQ(split("host:"), "host | smtp");
+  EXPECT_EQ(split("[::1]:2525"), "::1 | 2525");
+  EXPECT_EQ(split("[::1]"), "::1 | smtp");
+  EXPECT_EQ(split("::1"), "::1 | smtp");
+}
+
+}  // namespace
+}  // namespace zelvaro::core
