@@ -69,9 +69,4 @@ void saveSettings(const std::string& path, const Settings& settings);
 // Writes what the settings dialog edits: server, email, defalias, logging, logfile, overwrite.
 void writeMailOptions(const std::string& path, const Settings& settings);
 
-// The text of a flag: "1" or "0".
-inline const char* flagText(bool flag) {
-  return flag ? "1" : "0";
-}
-
 }  // namespace zelvaro::core

@@ -17,6 +17,11 @@ namespace zelvaro::core {
 
 inline constexpr std::string_view NotFound = "//";
 
+// A flag as files store it: "1" or "0" (and only "1" reads as true).
+inline const char* flagText(bool flag) {
+  return flag ? "1" : "0";
+}
+
 // The store's process-wide state, kept together so a test can start from a clean slate.
 struct StoreState {
   // Between key and value in keyed lines.

@@ -1,7 +1,6 @@
 #include "core/settings.h"
 
 #include "core_test.h"
-#include "platform/paths.h"
 
 namespace zelvaro::core {
 namespace {
@@ -20,11 +19,6 @@ class SettingsFile : public CoreTest {
   }
   std::string bummer(const std::string& key) { return "Bummer!! CFG file sucked; [" + key + "]"; }
 };
-
-TEST_F(SettingsFile, LivesInTheSettingsFolder) {
-  EXPECT_EQ(settingsFilePath(), platform::settingsDirectory() + "/zelvaro.cfg");
-  EXPECT_EQ(defaultDatabasePath(), platform::settingsDirectory() + "/database.txt");
-}
 
 TEST_F(SettingsFile, FirstStartCreatesExactlyTheSevenDefaults) {
   createSettingsIfMissing(path);

@@ -112,12 +112,5 @@ TEST_F(TextFile, WriteIntoMissingFolderNamesThePath) {
   }
 }
 
-TEST_F(TextFile, FirstBytesStopAtTheEnd) {
-  std::string path = dir.file("h");
-  test::writeFile(path, std::string("\x01\x02J3J3", 6));
-  EXPECT_EQ(readFirstBytes(path, 14), std::string("\x01\x02J3J3", 6));
-  EXPECT_EQ(readFirstBytes(path, 3), std::string("\x01\x02J", 3));
-}
-
 }  // namespace
 }  // namespace zelvaro::core

@@ -1,0 +1,52 @@
+#include "send/templates.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/comma_list.h"
+#include "core/text_store.h"
+
+namespace zelvaro::send {
+
+std::string playerNumberText(int slot) {
+  return std::to_string(slot).substr(0, 12);
+}
+
+std::string FillTemplate(const std::string& text, const TemplateValues& values) {
+  const std::pair<char, std::string> placeholders[] = {
+      {'y', std::to_string(values.year)},
+      {'g', values.gameName},
+      {'p', values.PlayerNumberText.substr(0, 12)},
+  };
+  std::string result;
+  size_t p = 0;
+  while (p < text.size()) {
+    char ch = text[p++];
+    if (ch != '%') {
+      result += ch;
+      continue;
+    }
+    bool matched = false;
+    for (const auto& [letter, value] : placeholders) {
+      if (p < text.size() && std::tolower(static_cast<unsigned char>(text[p])) == letter) {
+        result += value;
+        ++p;
+        matched = true;
+      }
+    }
+    if (!matched) result += '%';
+  }
+  return result;
+}
+
+std::string NormalizeAddressList(const std::string& text) {
+  std::string result = core::RemoveSpaces(text);
+  std::replace(result.begin(), result.end(), ';', ',');
+  return result;
+}
+
+std::vector<std::string> recipientsOf(const std::string& normalized) {
+  return core::CommaList::split(normalized);
+}
+
+}  // namespace zelvaro::send

@@ -1,0 +1,33 @@
+#pragma once
+
+// Filling the subject and body templates of a turn mail, and turning a player's e-mail field
+// into the list of recipients.
+
+#include <string>
+#include <vector>
+
+namespace zelvaro::send {
+
+// What the placeholders stand for while one player's mail is filled.
+struct TemplateValues {
+  int year = 0;                  // %Y
+  std::string gameName;          // %G
+  std::string PlayerNumberText;  // %P: the slot number, at most 12 characters
+};
+
+// The player number as %P shows it.
+std::string playerNumberText(int slot);
+
+// Fills one line. After a "%" the letters y, g and p (either case) are taken in that order,
+// each at most once, each one present replaced: "%YGP" is year, game and player run
+// together, while "%GY" is the game name and a "Y". A "%" followed by anything else stays.
+std::string FillTemplate(const std::string& text, const TemplateValues& values);
+
+// Every blank removed and every ";" made a ",": the To header value.
+std::string NormalizeAddressList(const std::string& text);
+
+// The envelope recipients of a normalised list, in order: its CommaList items, so ",," gives
+// an empty item and a trailing "," none.
+std::vector<std::string> recipientsOf(const std::string& normalized);
+
+}  // namespace zelvaro::send

@@ -1,0 +1,92 @@
+#include "core/stars_files.h"
+
+#include "core_test.h"
+
+namespace zelvaro::core {
+namespace {
+
+// A Stars! header: the mark at offset 2 (or not) and the year's two bytes at offset 12.
+std::string starsHeader(unsigned char low, unsigned char high, bool valid = true) {
+  std::string bytes(14, '\0');
+  if (valid) bytes.replace(2, 4, "J3J3");
+  bytes[12] = static_cast<char>(low);
+  bytes[13] = static_cast<char>(high);
+  return bytes + "rest of the file";
+}
+
+class StarsFiles : public CoreTest {
+ protected:
+  StarsHeader header;
+  Game game;
+
+  void put(const std::string& name, const std::string& bytes) {
+    test::writeFile(dir.file(name), bytes);
+  }
+  int yearOf(const std::string& universePath) {
+    game.universePath = universePath;
+    computeBasePathAndYear(game, header);
+    return game.year;
+  }
+};
+
+TEST_F(StarsFiles, YearComesFromTheHostFile) {
+  put("orion.hst", starsHeader(0x0A, 0x00));
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2410);
+  EXPECT_EQ(game.basePath, dir.file("orion."));
+  put("orion.hst", starsHeader(0x00, 0x01));
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2656);
+  EXPECT_TRUE(shown().empty());
+}
+
+TEST_F(StarsFiles, WithoutHostFileTheLastHeaderReadCounts) {
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2400);  // nothing checked since start
+
+  put("orion.xy", starsHeader(0x05, 0x00));
+  EXPECT_TRUE(header.check(dir.file("orion.xy")));
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2405);
+
+  put("elsewhere.hst", starsHeader(0x07, 0x00));
+  game.roster = {
+      ContestorEntry::assigned("Host", "h@x").withExtraFiles({dir.file("elsewhere.hst")})};
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2407);
+}
+
+TEST_F(StarsFiles, CorruptHostFileIsToldAndItsYearUsed) {
+  put("orion.hst", starsHeader(0x14, 0x00, false));
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2420);
+  EXPECT_EQ(shown(), std::vector<std::string>{".HST file is corrupt! Error reading year."});
+}
+
+TEST_F(StarsFiles, ShortFileKeepsTheRestOfTheBuffer) {
+  put("full", starsHeader(0x10, 0x00));
+  put("short", "\x01\x02J3J3");
+  EXPECT_TRUE(header.check(dir.file("full")));
+  EXPECT_TRUE(header.check(dir.file("short")));
+  EXPECT_EQ(header.year(), 2416);
+  put("tiny", "ab");
+  EXPECT_TRUE(header.check(dir.file("tiny")));  // the mark is still the one read before
+}
+
+TEST_F(StarsFiles, UnreadableHostFileThrows) {
+  game.roster = {ContestorEntry::blank().withExtraFiles({"/proc/self/mem"})};
+  EXPECT_THROW(yearOf(dir.file("orion.xy")), EInOutError);
+}
+
+TEST(StarsFileNames, BasePathStopsAtTheFirstXy) {
+  EXPECT_EQ(basePathOf("d:\\pbem\\orion.xy"), "d:\\pbem\\orion.");
+  EXPECT_EQ(basePathOf("c:\\my.xyfiles\\orion.xy"), "c:\\my.");
+  EXPECT_EQ(basePathOf("/home/me/my.xyfiles/orion.xy"), "/home/me/my.");
+  EXPECT_EQ(basePathOf("/g/ORION.XY"), "");
+  EXPECT_EQ(resultFileOf("/g/orion.", 16), "/g/orion.m16");
+}
+
+TEST(StarsFileNames, AttachmentNameIsTheLastPart) {
+  EXPECT_EQ(attachmentName("/home/me/orion.m1"), "orion.m1");
+  EXPECT_EQ(attachmentName("c:\\games\\orion.xy"), "orion.xy");
+  EXPECT_EQ(attachmentName("d:notes.txt"), "notes.txt");
+  EXPECT_EQ(attachmentName("plain.txt"), "plain.txt");
+  EXPECT_EQ(attachmentName("/dir/"), "");
+}
+
+}  // namespace
+}  // namespace zelvaro::core

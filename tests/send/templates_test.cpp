@@ -1,0 +1,58 @@
+#include "send/templates.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvaro::send {
+namespace {
+
+using Items = std::vector<std::string>;
+
+const TemplateValues orion{2405, "abc", "4"};
+
+TEST(FillTemplate, ReplacesYearGameAndPlayer) {
+  EXPECT_EQ(FillTemplate("Turn %Y of %G for player %P", orion), "Turn 2405 of abc for player 4");
+  EXPECT_EQ(FillTemplate("%y%g%p", orion), FillTemplate("%Y%G%P", orion));
+  EXPECT_EQ(FillTemplate("%Y-%Y", orion), "2405-2405");
+  EXPECT_EQ(FillTemplate("", orion), "");
+}
+
+TEST(FillTemplate, LettersAfterOnePercentOnlyInOrderYGP) {
+  EXPECT_EQ(FillTemplate("%YGP", orion), "2405abc4");
+  EXPECT_EQ(FillTemplate("%YP %GP %YG", orion), "24054 abc4 2405abc");
+  EXPECT_EQ(FillTemplate("%GY", orion), "abcY");
+  EXPECT_EQ(FillTemplate("%PG", orion), "4G");
+  EXPECT_EQ(FillTemplate("%Ygame", orion), "2405abcame");
+}
+
+TEST(FillTemplate, OtherPercentsStay) {
+  EXPECT_EQ(FillTemplate("100%", orion), "100%");
+  EXPECT_EQ(FillTemplate("50% off", orion), "50% off");
+  EXPECT_EQ(FillTemplate("%X", orion), "%X");
+  EXPECT_EQ(FillTemplate("%%Y", orion), "%2405");
+}
+
+TEST(FillTemplate, PlayerNumberIsAtMostTwelveCharacters) {
+  EXPECT_EQ(playerNumberText(16), "16");
+  TemplateValues values{2400, "g", "1234567890123456"};
+  EXPECT_EQ(FillTemplate("%P", values), "123456789012");
+}
+
+TEST(AddressList, NormalisedAndSplitIntoRecipients) {
+  std::string two = NormalizeAddressList("a@x.org; b@y.org");
+  EXPECT_EQ(two, "a@x.org,b@y.org");
+  EXPECT_EQ(recipientsOf(two), (Items{"a@x.org", "b@y.org"}));
+
+  std::string trailing = NormalizeAddressList("  a@x.org ;b@y.org ; ");
+  EXPECT_EQ(trailing, "a@x.org,b@y.org,");
+  EXPECT_EQ(recipientsOf(trailing), (Items{"a@x.org", "b@y.org"}));
+
+  std::string doubled = NormalizeAddressList("a@x.org;;b@y.org");
+  EXPECT_EQ(doubled, "a@x.org,,b@y.org");
+  EXPECT_EQ(recipientsOf(doubled), (Items{"a@x.org", "", "b@y.org"}));
+
+  EXPECT_EQ(NormalizeAddressList("a@x\tb"), "a@x\tb");  // only spaces go
+  EXPECT_EQ(recipientsOf(NormalizeAddressList("   ")), Items{});
+}
+
+}  // namespace
+}  // namespace zelvaro::send
