@@ -37,7 +37,8 @@ class RecentGames {
   // The path of the first slot with exactly this name.
   std::optional<std::string> pathOf(const std::string& name) const;
 
-  const std::array<RecentGame, SlotCount>& slots() const { return slots_; }
+  // Not slots(): Qt defines that word as a macro in every window that includes this.
+  const std::array<RecentGame, SlotCount>& slotList() const { return slots_; }
   RecentGame& operator[](int slot) { return slots_.at(static_cast<size_t>(slot)); }
 
   bool operator==(const RecentGames&) const = default;

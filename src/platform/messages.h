@@ -30,6 +30,7 @@ struct FileDialog {
   std::string fileName;     // proposed name
   std::string filter;       // e.g. "Game files (*.zv);;All files (*)"
   std::string defaultSuffix;  // e.g. "zv"
+  bool confirmOverwrite = true;  // saveFile: ask before an existing file is picked
 };
 
 class Messages {

@@ -75,10 +75,11 @@ class WidgetMessages : public Messages {
   }
 
   std::optional<std::string> saveFile(const FileDialog& dialog) override {
-    return result(QFileDialog::getSaveFileName(QApplication::activeWindow(),
-                                               QString::fromStdString(dialog.caption),
-                                               start(dialog),
-                                               QString::fromStdString(dialog.filter)));
+    QFileDialog::Options options;
+    if (!dialog.confirmOverwrite) options |= QFileDialog::DontConfirmOverwrite;
+    return result(QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), QString::fromStdString(dialog.caption), start(dialog),
+        QString::fromStdString(dialog.filter), nullptr, options));
   }
 
  private:

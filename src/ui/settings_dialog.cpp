@@ -1,0 +1,335 @@
+#include "ui/settings_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "platform/messages.h"
+#include "ui/decoration_pictures.h"
+#include "ui/global_options.h"
+
+namespace zelvaro::ui {
+
+namespace {
+
+const QColor kSilver(0xc0, 0xc0, 0xc0);
+
+template <typename Widget, typename... Args>
+Widget* named(const char* name, Args&&... args) {
+  auto* widget = new Widget(std::forward<Args>(args)...);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+// Enter in an edit must reach the edit, never click a button behind the operator's back.
+QPushButton* button(const char* name, const QString& caption) {
+  auto* result = named<QPushButton>(name, caption);
+  result->setAutoDefault(false);
+  return result;
+}
+
+QPushButton* browseButton(const char* name) {
+  QPushButton* result = button(name, QStringLiteral("..."));
+  result->setFixedWidth(result->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  return result;
+}
+
+bool blank(const QString& text) {
+  return text.trimmed().isEmpty();
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* parent)
+    : QDialog(parent), settingsPath_(std::move(settingsPath)), hooks_(std::move(hooks)) {
+  setObjectName(QStringLiteral("Form3"));
+  setWindowTitle(QStringLiteral("Settings"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  buildSmtpGroup(layout);
+  buildPanel(layout);
+
+  timer1_.setObjectName(QStringLiteral("Timer1"));
+  timer1_.setInterval(IdleDecoration::kStartDelayMs);
+  connect(&timer1_, &QTimer::timeout, this, &SettingsDialog::timer1Timer);
+  timer2_.setObjectName(QStringLiteral("Timer2"));
+  timer2_.setInterval(IdleDecoration::kTickMs);
+  connect(&timer2_, &QTimer::timeout, this, &SettingsDialog::timer2Timer);
+
+  showLogging(false);
+}
+
+void SettingsDialog::buildSmtpGroup(QLayout* into) {
+  auto* group = named<QGroupBox>("GroupBox1", QStringLiteral("SMTP"));
+  auto* grid = new QGridLayout(group);
+
+  label1_ = named<QLabel>("Label1", QStringLiteral("Server"));
+  label1_->setToolTip(QStringLiteral("Double-click to watch the SMTP monitor"));
+  label1_->installEventFilter(this);
+  edit1_ = named<QLineEdit>("Edit1");
+  edit1_->setToolTip(
+      QStringLiteral("The SMTP server as host or host:port, for example smtp.example.org or "
+                     "smtp.example.org:587; without a port, port 25 is used"));
+  edit1_->setMinimumWidth(280);
+  edit2_ = named<QLineEdit>("Edit2");
+  edit3_ = named<QLineEdit>("Edit3");
+  edit4_ = named<QLineEdit>("Edit4");
+  edit4_->setToolTip(QStringLiteral("Press Enter to switch to this player database at once"));
+  connect(edit4_, &QLineEdit::returnPressed, this, &SettingsDialog::edit4Enter);
+  button3_ = browseButton("Button3");
+  connect(button3_, &QPushButton::clicked, this, &SettingsDialog::button3Click);
+
+  grid->addWidget(label1_, 0, 0);
+  grid->addWidget(edit1_, 0, 1, 1, 2);
+  grid->addWidget(named<QLabel>("Label2", QStringLiteral("Return emailadress")), 1, 0);
+  grid->addWidget(edit2_, 1, 1, 1, 2);
+  grid->addWidget(named<QLabel>("Label3", QStringLiteral("Default alias")), 2, 0);
+  grid->addWidget(edit3_, 2, 1, 1, 2);
+  grid->addWidget(named<QLabel>("Label4", QStringLiteral("Database file")), 3, 0);
+  grid->addWidget(edit4_, 3, 1);
+  grid->addWidget(button3_, 3, 2);
+  into->addWidget(group);
+}
+
+void SettingsDialog::buildPanel(QLayout* into) {
+  panel1_ = named<QFrame>("Panel1");
+  panel1_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  auto* row = new QHBoxLayout(panel1_);
+
+  auto* grid = new QGridLayout;
+  checkBox1_ = named<QCheckBox>("CheckBox1", QStringLiteral("Logging"));
+  connect(checkBox1_, &QCheckBox::toggled, this, &SettingsDialog::showLogging);
+  edit5_ = named<QLineEdit>("Edit5");
+  edit5_->setMinimumWidth(180);
+  button2_ = browseButton("Button2");
+  connect(button2_, &QPushButton::clicked, this, &SettingsDialog::button2Click);
+  checkBox2_ = named<QCheckBox>("CheckBox2", QStringLiteral("Overwrite"));
+  button1_ = button("Button1", QStringLiteral("Close"));
+  connect(button1_, &QPushButton::clicked, this, &SettingsDialog::button1Click);
+
+  grid->addWidget(checkBox1_, 0, 0, 1, 3);
+  grid->addWidget(named<QLabel>("Label5", QStringLiteral("Log to file:")), 1, 0);
+  grid->addWidget(edit5_, 1, 1);
+  grid->addWidget(button2_, 1, 2);
+  grid->addWidget(checkBox2_, 2, 0, 1, 2);
+  grid->addWidget(button1_, 2, 1, 1, 2, Qt::AlignRight);
+  row->addLayout(grid);
+  row->addSpacing(12);
+
+  // The newest line at the bottom (m1), the oldest at the top (m4).
+  auto* column = new QVBoxLayout;
+  column->setSpacing(0);
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const int lineWidth = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("JMP ($FFFF)  "));
+  for (int i = IdleDecoration::kLines - 1; i >= 0; --i) {
+    auto* line = named<QLabel>(("m" + std::to_string(i + 1)).c_str());
+    line->setFont(fixed);
+    line->setFixedWidth(lineWidth);
+    line->setStyleSheet(QStringLiteral("color: #107010"));
+    QSizePolicy policy = line->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    line->setSizePolicy(policy);
+    line->hide();
+    column->addWidget(line);
+    lines_[static_cast<size_t>(i)] = line;
+  }
+  row->addLayout(column);
+
+  for (int i = 0; i < IdleDecoration::kPictures; ++i) {
+    auto* picture = named<QLabel>(("Image" + std::to_string(i + 1)).c_str(), panel1_);
+    picture->setPixmap(decorationPicture(i));
+    picture->setScaledContents(true);
+    picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    picture->hide();
+    pictures_[static_cast<size_t>(i)] = picture;
+  }
+  into->addWidget(panel1_);
+}
+
+void SettingsDialog::edit(core::Settings& current) {
+  fill(current);
+  // Modal to the main window only, so the SMTP monitor opened from here can be scrolled.
+  setWindowModality(parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
+  exec();
+  takeInto(current);
+}
+
+void SettingsDialog::fill(const core::Settings& current) {
+  edit1_->setText(QString::fromStdString(current.server));
+  edit2_->setText(QString::fromStdString(current.email));
+  edit3_->setText(QString::fromStdString(current.defalias));
+  edit4_->setText(QString::fromStdString(current.database));
+  database_ = current.database;
+  checkBox1_->setChecked(current.logging);
+  edit5_->setText(QString::fromStdString(current.logfile));
+  checkBox2_->setChecked(current.overwrite);
+  showLogging(current.logging);
+}
+
+core::Settings SettingsDialog::entered() const {
+  core::Settings values;
+  values.server = edit1_->text().toStdString();
+  values.email = edit2_->text().toStdString();
+  values.defalias = edit3_->text().toStdString();
+  values.database = database_;
+  values.logging = checkBox1_->isChecked();
+  values.logfile = edit5_->text().toStdString();
+  values.overwrite = checkBox2_->isChecked();
+  return values;
+}
+
+void SettingsDialog::takeInto(core::Settings& current) const {
+  copyGlobalOptions(entered(), current);
+}
+
+void SettingsDialog::showLogging(bool on) {
+  for (QWidget* control : {static_cast<QWidget*>(edit5_), static_cast<QWidget*>(button2_),
+                           static_cast<QWidget*>(checkBox2_)}) {
+    control->setEnabled(on);
+  }
+  QPalette palette = edit5_->palette();
+  palette.setColor(
+      QPalette::Base,
+      on ? QApplication::palette(edit5_).color(QPalette::Active, QPalette::Base) : kSilver);
+  edit5_->setPalette(palette);
+}
+
+void SettingsDialog::button1Click() {
+  for (QLabel* line : lines_) line->hide();
+  if (!closeGlobalOptions(settingsPath_, entered())) return;
+  // A path typed without Enter becomes current too, so the grid never shows another file
+  // than the one the database commands work on.
+  const QString typed = edit4_->text();
+  if (!blank(typed) && typed.toStdString() != database_) switchDatabase(typed.toStdString());
+  accept();
+}
+
+void SettingsDialog::button2Click() {
+  platform::FileDialog dialog;
+  dialog.caption = "Log file";
+  dialog.fileName = edit5_->text().toStdString();
+  dialog.filter = "Log files (*.log *.txt);;All files (*)";
+  // A session log is appended to: picking an existing one is no reason for a warning.
+  dialog.confirmOverwrite = false;
+  if (auto picked = platform::messages().saveFile(dialog)) {
+    edit5_->setText(QString::fromStdString(*picked));
+  }
+}
+
+void SettingsDialog::button3Click() {
+  platform::FileDialog dialog;
+  dialog.caption = "Database file";
+  dialog.fileName = edit4_->text().toStdString();
+  dialog.filter = "Text files (*.txt);;All files (*)";
+  if (auto picked = platform::messages().openFile(dialog)) {
+    edit4_->setText(QString::fromStdString(*picked));
+    switchDatabase(*picked);
+  }
+}
+
+void SettingsDialog::edit4Enter() {
+  if (blank(edit4_->text())) return;
+  switchDatabase(edit4_->text().toStdString());
+}
+
+void SettingsDialog::switchDatabase(const std::string& path) {
+  database_ = path;
+  if (hooks_.switchDatabase) hooks_.switchDatabase(path);
+}
+
+void SettingsDialog::label1DblClick() {
+  if (hooks_.showMonitor) hooks_.showMonitor();
+}
+
+void SettingsDialog::startIdleWait() {
+  timer1_.start();
+}
+
+void SettingsDialog::timer1Timer() {
+  timer1_.stop();
+  if (!isVisible()) return;
+  for (QLabel* line : lines_) line->show();
+  timer2_.start();
+}
+
+void SettingsDialog::timer2Timer() {
+  decoration_.tick(panel1_->width(), panel1_->height(), kDecorationPictureSize);
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    lines_[i]->setText(QString::fromStdString(decoration_.lines()[i]));
+  }
+  const auto& placement = decoration_.picture();
+  if (!placement) return;
+  QLabel* picture = pictures_[static_cast<size_t>(placement->index)];
+  if (shownPicture_ != nullptr && shownPicture_ != picture) shownPicture_->hide();
+  const int side = kDecorationPictureSize * placement->scale;
+  picture->setGeometry(placement->x, placement->y, side, side);
+  // Behind the controls: the show must never hide what the operator is typing into.
+  picture->lower();
+  picture->show();
+  shownPicture_ = picture;
+}
+
+void SettingsDialog::stopDecoration() {
+  timer1_.stop();
+  timer2_.stop();
+  if (shownPicture_ != nullptr) shownPicture_->hide();
+  shownPicture_ = nullptr;
+  for (QLabel* line : lines_) line->hide();
+  decoration_.reset();
+}
+
+void SettingsDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  adjustSize();
+  if (QScreen* screen = this->screen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  startIdleWait();
+}
+
+void SettingsDialog::hideEvent(QHideEvent* event) {
+  stopDecoration();
+  QDialog::hideEvent(event);
+}
+
+void SettingsDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) startIdleWait();
+}
+
+void SettingsDialog::closeEvent(QCloseEvent* event) {
+  if (!isVisible()) return QDialog::closeEvent(event);
+  // Closing from the window manager is Close: the same keys written, the same refusal.
+  button1Click();
+  if (isVisible()) {
+    event->ignore();
+  } else {
+    event->accept();
+  }
+}
+
+void SettingsDialog::keyPressEvent(QKeyEvent* event) {
+  // There is no Cancel: Escape would drop out with nothing written.
+  if (event->key() == Qt::Key_Escape) return;
+  QDialog::keyPressEvent(event);
+}
+
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == label1_ && event->type() == QEvent::MouseButtonDblClick) label1DblClick();
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace zelvaro::ui

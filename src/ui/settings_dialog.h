@@ -1,0 +1,100 @@
+#pragma once
+
+// Form3 "Settings": the SMTP server, the return address, the default alias, the player
+// database file and the logging options. The main window opens it with edit(); what the dialog
+// needs from the main window comes through Hooks.
+
+#include <QDialog>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "core/settings.h"
+#include "ui/idle_decoration.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zelvaro::ui {
+
+class SettingsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  struct Hooks {
+    // The database path was changed in the dialog: make it the current database path and
+    // reload the players grid from it (a missing file is created empty by the reload).
+    std::function<void(const std::string& path)> switchDatabase;
+    // Show the SMTP monitor, not modally.
+    std::function<void()> showMonitor;
+  };
+
+  SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* parent = nullptr);
+
+  // Global options: fills the dialog from the current settings, shows it modally and, when it
+  // has closed, takes its seven values back into them.
+  void edit(core::Settings& current);
+
+  // The opener's two halves of edit(): the seven values in, and out.
+  void fill(const core::Settings& current);
+  void takeInto(core::Settings& current) const;
+
+  // The handlers, public so that tests drive them without a mouse or a 70 s wait.
+  void button1Click();  // Close
+  void button2Click();  // browse for the log file
+  void button3Click();  // browse for the database file
+  void edit4Enter();    // Enter in the database path
+  void label1DblClick();
+  void timer1Timer();  // the idle wait is over
+  void timer2Timer();  // one step of the idle show
+
+  QTimer& timer1() { return timer1_; }
+  QTimer& timer2() { return timer2_; }
+  const IdleDecoration& decoration() const { return decoration_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildSmtpGroup(QLayout* into);
+  void buildPanel(QLayout* into);
+  void showLogging(bool on);
+  void switchDatabase(const std::string& path);
+  void startIdleWait();
+  void stopDecoration();
+  core::Settings entered() const;
+
+  std::string settingsPath_;
+  Hooks hooks_;
+  std::string database_;  // the current database path as far as this dialog knows it
+
+  QLabel* label1_ = nullptr;
+  QLineEdit* edit1_ = nullptr;
+  QLineEdit* edit2_ = nullptr;
+  QLineEdit* edit3_ = nullptr;
+  QLineEdit* edit4_ = nullptr;
+  QPushButton* button3_ = nullptr;
+  QFrame* panel1_ = nullptr;
+  QCheckBox* checkBox1_ = nullptr;
+  QLineEdit* edit5_ = nullptr;
+  QPushButton* button2_ = nullptr;
+  QCheckBox* checkBox2_ = nullptr;
+  QPushButton* button1_ = nullptr;
+  std::array<QLabel*, IdleDecoration::kLines> lines_{};        // m1 to m4
+  std::array<QLabel*, IdleDecoration::kPictures> pictures_{};  // Image1 to Image8
+  QLabel* shownPicture_ = nullptr;
+  QTimer timer1_;
+  QTimer timer2_;
+  IdleDecoration decoration_;
+};
+
+}  // namespace zelvaro::ui
