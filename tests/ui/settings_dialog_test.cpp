@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/player_database.h"
 #include "core/text_store.h"
 #include "platform/messages.h"
 #include "support/temp_dir.h"
@@ -71,9 +72,14 @@ class SettingsDialogTest : public testing::Test {
   std::string oldDatabase = dir.file("players.txt");
   core::Settings current;
   Strings switched;  // every database the dialog switched to
+  std::vector<core::PlayerRow> grid;
   int monitorShown = 0;
+  // The main window's part: switch, then reload the players grid from the new file.
   SettingsDialog dialog{path,
-                        {[this](const std::string& database) { switched.push_back(database); },
+                        {[this](const std::string& database) {
+                           switched.push_back(database);
+                           grid = core::PlayerDatabase(database).loadRows();
+                         },
                          [this] { ++monitorShown; }}};
 };
 
@@ -217,12 +223,14 @@ TEST_F(SettingsDialogTest, LoggingWithoutAFileNameRefusesToClose) {
 
 TEST_F(SettingsDialogTest, EnterSwitchesTheDatabaseAtOnceButNotTheSettingsFile) {
   open();
-  const std::string missing = dir.file("new/players.txt");
+  const std::string missing = dir.file("fresh.txt");
   ASSERT_FALSE(std::filesystem::exists(missing));
   type(4, QString::fromStdString(missing));
   EXPECT_TRUE(switched.empty()) << "typing alone switches nothing";
   QTest::keyClick(edit(4), Qt::Key_Return);
   EXPECT_EQ(switched, Strings{missing});
+  EXPECT_EQ(test::readFile(missing), "") << "the reload creates the missing file empty";
+  EXPECT_EQ(grid, std::vector<core::PlayerRow>{core::PlayerRow{}}) << "one blank row";
   EXPECT_TRUE(dialog.isVisible()) << "Enter must not click a button";
   EXPECT_TRUE(recorded().texts().empty()) << recorded().texts().front();
 
