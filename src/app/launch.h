@@ -1,0 +1,40 @@
+#pragma once
+
+// What the program does before any window exists: answer --help and --version, and pick the
+// windowing platform. A host runs "zelvaro /send" from cron, where there is no display; the
+// window program without one can only say so.
+
+#include <string>
+
+#include "core/command_line.h"
+
+namespace zelvaro::app {
+
+// Exit statuses of the program.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFailed = 1;  // something failed, or a message needed saying
+inline constexpr int ExitUsage = 2;   // a command line it cannot use
+
+// What the environment says about the screen.
+struct Environment {
+  std::string display;         // DISPLAY
+  std::string waylandDisplay;  // WAYLAND_DISPLAY
+  std::string qtPlatform;      // QT_QPA_PLATFORM
+  static Environment current();
+};
+
+enum class Launch {
+  Help,          // print usageText(), exit 0
+  Version,       // print versionText(), exit 0
+  NeedsDisplay,  // print noDisplayText() on standard error, exit 2
+  Windowed,      // run on the platform the environment names
+  Offscreen,     // run on Qt's offscreen platform: a batch run without a display
+};
+
+Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& environment);
+
+std::string usageText();
+std::string versionText();
+std::string noDisplayText();
+
+}  // namespace zelvaro::app

@@ -1,0 +1,65 @@
+#include "app/run.h"
+
+#include <QMainWindow>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/launch.h"
+#include "core/command_line.h"
+#include "core/version.h"
+#include "platform/application.h"
+#include "platform/messages.h"
+
+namespace zelvaro::app {
+
+int run(int argc, char** argv) {
+  core::CommandLine commandLine =
+      core::examineCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (chooseLaunch(commandLine, Environment::current())) {
+    case Launch::Help:
+      std::cout << usageText();
+      return ExitOk;
+    case Launch::Version:
+      std::cout << versionText();
+      return ExitOk;
+    case Launch::NeedsDisplay:
+      std::cerr << noDisplayText();
+      return ExitUsage;
+    case Launch::Offscreen:
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      break;
+    case Launch::Windowed:
+      break;
+  }
+  // Standard error of an unattended run carries the program's messages only, not the
+  // toolkit's chatter about the platform it runs on (unless asked for by hand).
+  if (commandLine.batch)
+    setenv("QT_LOGGING_RULES", "*.debug=false;*.info=false;*.warning=false", 0);
+
+  // The toolkit sees the program's name only: a game file must never be taken for one of its
+  // options ("-style", "-reverse", ...).
+  static int toolkitArgc = 1;
+  platform::Application application(toolkitArgc, argv, platform::Application::Kind::Widgets);
+  auto* batchMessages = new platform::BatchMessages;
+  if (commandLine.batch) {
+    platform::installMessages(std::unique_ptr<platform::Messages>(batchMessages));
+  } else {
+    delete batchMessages;
+    batchMessages = nullptr;
+    platform::installMessages(platform::makeWidgetMessages());
+  }
+  QMainWindow window;
+  window.setObjectName(QStringLiteral("Form1"));
+  window.setWindowTitle(QString::fromStdString(std::string("Zelvaro V") + core::ProgramVersion));
+  window.resize(538, 445);
+  window.show();
+  int status = application.exec();
+  if (batchMessages != nullptr && batchMessages->written() > 0 && status == ExitOk) {
+    status = ExitFailed;
+  }
+  return status;
+}
+
+}  // namespace zelvaro::app

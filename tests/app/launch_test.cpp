@@ -1,0 +1,44 @@
+#include "app/launch.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvaro::app {
+namespace {
+
+Launch launch(std::vector<std::string> arguments, Environment environment) {
+  return chooseLaunch(core::examineCommandLine(arguments), environment);
+}
+
+TEST(Launch, WithoutADisplayOnlyABatchRunsAndItRunsOffscreen) {
+  Environment none;
+  EXPECT_EQ(launch({"/send", "game.zv"}, none), Launch::Offscreen);
+  EXPECT_EQ(launch({"/send"}, none), Launch::Offscreen);
+  EXPECT_EQ(launch({"game.zv"}, none), Launch::NeedsDisplay);
+  EXPECT_EQ(launch({}, none), Launch::NeedsDisplay);
+}
+
+TEST(Launch, AnyDisplayOrNamedPlatformIsUsedAsItIs) {
+  EXPECT_EQ(launch({}, {":0", "", ""}), Launch::Windowed);
+  EXPECT_EQ(launch({}, {"", "wayland-0", ""}), Launch::Windowed);
+  EXPECT_EQ(launch({}, {"", "", "offscreen"}), Launch::Windowed);
+  EXPECT_EQ(launch({"/send", "game.zv"}, {":0", "", ""}), Launch::Windowed);
+  EXPECT_EQ(launch({}, {"", "", ""}), Launch::NeedsDisplay) << "an empty variable names nothing";
+}
+
+TEST(Launch, HelpAndVersionAnswerWithoutAnyDisplay) {
+  EXPECT_EQ(launch({"game.zv", "--help"}, {}), Launch::Help);
+  EXPECT_EQ(launch({"--version", "/send"}, {}), Launch::Version);
+  EXPECT_EQ(launch({"--version", "--help"}, {":0", "", ""}), Launch::Help);
+}
+
+TEST(Launch, UsageNamesTheSwitchesTheSettingsAndEveryExitStatus) {
+  std::string usage = usageText();
+  for (const char* needle :
+       {"/send", "--help", "--version", "zelvaro.cfg", "\n  0  ", "\n  1  ", "\n  2  "}) {
+    EXPECT_NE(usage.find(needle), std::string::npos) << needle << " missing from:\n" << usage;
+  }
+  EXPECT_EQ(versionText(), "Zelvaro 1.5c (5th July 1999)\n");
+}
+
+}  // namespace
+}  // namespace zelvaro::app
