@@ -24,6 +24,7 @@ namespace zelvaro::ui {
 namespace {
 
 const QColor kSilver(0xc0, 0xc0, 0xc0);
+const QColor kGreyText(0x60, 0x60, 0x60);
 
 template <typename Widget, typename... Args>
 Widget* named(const char* name, Args&&... args) {
@@ -64,10 +65,10 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
   timer1_.setInterval(IdleDecoration::kStartDelayMs);
-  connect(&timer1_, &QTimer::timeout, this, &SettingsDialog::timer1Timer);
+  connect(&timer1_, &QTimer::timeout, this, &SettingsDialog::Timer1Timer);
   timer2_.setObjectName(QStringLiteral("Timer2"));
   timer2_.setInterval(IdleDecoration::kTickMs);
-  connect(&timer2_, &QTimer::timeout, this, &SettingsDialog::timer2Timer);
+  connect(&timer2_, &QTimer::timeout, this, &SettingsDialog::Timer2Timer);
 
   showLogging(false);
 }
@@ -83,14 +84,14 @@ void SettingsDialog::buildSmtpGroup(QLayout* into) {
   edit1_->setToolTip(
       QStringLiteral("The SMTP server as host or host:port, for example smtp.example.org or "
                      "smtp.example.org:587; without a port, port 25 is used"));
-  edit1_->setMinimumWidth(280);
+  edit1_->setMinimumWidth(320);
   edit2_ = named<QLineEdit>("Edit2");
   edit3_ = named<QLineEdit>("Edit3");
   edit4_ = named<QLineEdit>("Edit4");
   edit4_->setToolTip(QStringLiteral("Press Enter to switch to this player database at once"));
-  connect(edit4_, &QLineEdit::returnPressed, this, &SettingsDialog::edit4Enter);
+  connect(edit4_, &QLineEdit::returnPressed, this, &SettingsDialog::Edit4Enter);
   button3_ = browseButton("Button3");
-  connect(button3_, &QPushButton::clicked, this, &SettingsDialog::button3Click);
+  connect(button3_, &QPushButton::clicked, this, &SettingsDialog::Button3Click);
 
   grid->addWidget(label1_, 0, 0);
   grid->addWidget(edit1_, 0, 1, 1, 2);
@@ -115,10 +116,10 @@ void SettingsDialog::buildPanel(QLayout* into) {
   edit5_ = named<QLineEdit>("Edit5");
   edit5_->setMinimumWidth(180);
   button2_ = browseButton("Button2");
-  connect(button2_, &QPushButton::clicked, this, &SettingsDialog::button2Click);
+  connect(button2_, &QPushButton::clicked, this, &SettingsDialog::Button2Click);
   checkBox2_ = named<QCheckBox>("CheckBox2", QStringLiteral("Overwrite"));
   button1_ = button("Button1", QStringLiteral("Close"));
-  connect(button1_, &QPushButton::clicked, this, &SettingsDialog::button1Click);
+  connect(button1_, &QPushButton::clicked, this, &SettingsDialog::Button1Click);
 
   grid->addWidget(checkBox1_, 0, 0, 1, 3);
   grid->addWidget(named<QLabel>("Label5", QStringLiteral("Log to file:")), 1, 0);
@@ -204,10 +205,12 @@ void SettingsDialog::showLogging(bool on) {
   palette.setColor(
       QPalette::Base,
       on ? QApplication::palette(edit5_).color(QPalette::Active, QPalette::Base) : kSilver);
+  // The style's disabled text is too pale to read on silver.
+  palette.setColor(QPalette::Disabled, QPalette::Text, kGreyText);
   edit5_->setPalette(palette);
 }
 
-void SettingsDialog::button1Click() {
+void SettingsDialog::Button1Click() {
   for (QLabel* line : lines_) line->hide();
   if (!closeGlobalOptions(settingsPath_, entered())) return;
   // A path typed without Enter becomes current too, so the grid never shows another file
@@ -217,7 +220,7 @@ void SettingsDialog::button1Click() {
   accept();
 }
 
-void SettingsDialog::button2Click() {
+void SettingsDialog::Button2Click() {
   platform::FileDialog dialog;
   dialog.caption = "Log file";
   dialog.fileName = edit5_->text().toStdString();
@@ -229,7 +232,7 @@ void SettingsDialog::button2Click() {
   }
 }
 
-void SettingsDialog::button3Click() {
+void SettingsDialog::Button3Click() {
   platform::FileDialog dialog;
   dialog.caption = "Database file";
   dialog.fileName = edit4_->text().toStdString();
@@ -240,7 +243,7 @@ void SettingsDialog::button3Click() {
   }
 }
 
-void SettingsDialog::edit4Enter() {
+void SettingsDialog::Edit4Enter() {
   if (blank(edit4_->text())) return;
   switchDatabase(edit4_->text().toStdString());
 }
@@ -250,7 +253,7 @@ void SettingsDialog::switchDatabase(const std::string& path) {
   if (hooks_.switchDatabase) hooks_.switchDatabase(path);
 }
 
-void SettingsDialog::label1DblClick() {
+void SettingsDialog::Label1DblClick() {
   if (hooks_.showMonitor) hooks_.showMonitor();
 }
 
@@ -258,14 +261,14 @@ void SettingsDialog::startIdleWait() {
   timer1_.start();
 }
 
-void SettingsDialog::timer1Timer() {
+void SettingsDialog::Timer1Timer() {
   timer1_.stop();
   if (!isVisible()) return;
   for (QLabel* line : lines_) line->show();
   timer2_.start();
 }
 
-void SettingsDialog::timer2Timer() {
+void SettingsDialog::Timer2Timer() {
   decoration_.tick(panel1_->width(), panel1_->height(), kDecorationPictureSize);
   for (size_t i = 0; i < lines_.size(); ++i) {
     lines_[i]->setText(QString::fromStdString(decoration_.lines()[i]));
@@ -313,7 +316,7 @@ void SettingsDialog::changeEvent(QEvent* event) {
 void SettingsDialog::closeEvent(QCloseEvent* event) {
   if (!isVisible()) return QDialog::closeEvent(event);
   // Closing from the window manager is Close: the same keys written, the same refusal.
-  button1Click();
+  Button1Click();
   if (isVisible()) {
     event->ignore();
   } else {
@@ -328,7 +331,7 @@ void SettingsDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == label1_ && event->type() == QEvent::MouseButtonDblClick) label1DblClick();
+  if (watched == label1_ && event->type() == QEvent::MouseButtonDblClick) Label1DblClick();
   return QDialog::eventFilter(watched, event);
 }
 

@@ -44,13 +44,13 @@ class SettingsDialog : public QDialog {
   void takeInto(core::Settings& current) const;
 
   // The handlers, public so that tests drive them without a mouse or a 70 s wait.
-  void button1Click();  // Close
-  void button2Click();  // browse for the log file
-  void button3Click();  // browse for the database file
-  void edit4Enter();    // Enter in the database path
-  void label1DblClick();
-  void timer1Timer();  // the idle wait is over
-  void timer2Timer();  // one step of the idle show
+  void Button1Click();  // Close
+  void Button2Click();  // browse for the log file
+  void Button3Click();  // browse for the database file
+  void Edit4Enter();    // Enter in the database path
+  void Label1DblClick();
+  void Timer1Timer();  // the idle wait is over
+  void Timer2Timer();  // one step of the idle show
 
   QTimer& timer1() { return timer1_; }
   QTimer& timer2() { return timer2_; }

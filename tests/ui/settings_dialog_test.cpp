@@ -304,20 +304,20 @@ TEST_F(SettingsDialogTest, DecorationWaitsSeventySecondsAndStopsOnClose) {
   EXPECT_EQ(linesShown(), 0);
   click("Button1");
   EXPECT_FALSE(dialog.timer1().isActive());
-  dialog.timer1Timer();  // a tick that was already queued
+  dialog.Timer1Timer();  // a tick that was already queued
   EXPECT_FALSE(dialog.timer2().isActive());
   EXPECT_EQ(linesShown(), 0);
 
   // Left open: the show starts and scrolls.
   open();
-  dialog.timer1Timer();
+  dialog.Timer1Timer();
   EXPECT_FALSE(dialog.timer1().isActive());
   EXPECT_TRUE(dialog.timer2().isActive());
   EXPECT_EQ(dialog.timer2().interval(), 100);
   EXPECT_EQ(linesShown(), 4);
   QString previous;
   for (int tick = 0; tick < 20; ++tick) {
-    dialog.timer2Timer();
+    dialog.Timer2Timer();
     EXPECT_EQ(control<QLabel>("m2")->text(), previous);
     previous = control<QLabel>("m1")->text();
     EXPECT_FALSE(previous.isEmpty());
