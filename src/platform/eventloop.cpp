@@ -6,6 +6,10 @@
 #include <QObject>
 #include <QTimerEvent>
 #include <atomic>
+#include <exception>
+#include <utility>
+
+#include "platform/messages.h"
 
 namespace zelvaro::platform {
 
@@ -20,6 +24,38 @@ class NotificationEvent : public QEvent {
 };
 
 std::atomic<bool> terminating{false};
+
+// Exceptions must not unwind through Qt's frames. One that escapes a handler is kept and
+// rethrown by the pumping call that dispatched it; under the application's own loop, where no
+// such call runs, it is shown to the operator and the loop goes on.
+int pumpDepth = 0;
+std::exception_ptr escaped;
+
+template <typename Handler>
+void dispatch(Handler&& handler) {
+  try {
+    handler();
+  } catch (...) {
+    if (pumpDepth > 0) {
+      if (!escaped) escaped = std::current_exception();
+      return;
+    }
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      messages().show(e.what(), MessageKind::Error);
+    } catch (...) {
+      messages().show("Unknown exception", MessageKind::Error);
+    }
+  }
+}
+
+void pump(QEventLoop::ProcessEventsFlags flags) {
+  ++pumpDepth;
+  QCoreApplication::processEvents(flags);
+  --pumpDepth;
+  if (escaped) std::rethrow_exception(std::exchange(escaped, nullptr));
+}
 
 }  // namespace
 
@@ -38,7 +74,7 @@ struct NotificationOwner::Impl : QObject {
     bool destroyed = false;
     bool* outer = destroyedWhileDispatching;
     destroyedWhileDispatching = &destroyed;
-    owner.handleNotification(static_cast<NotificationEvent*>(e)->notification);
+    dispatch([&] { owner.handleNotification(static_cast<NotificationEvent*>(e)->notification); });
     if (destroyed) {
       if (outer != nullptr) *outer = true;
     } else {
@@ -79,7 +115,7 @@ struct Timer::Impl : QObject {
     if (e->timerId() != basic.timerId()) return QObject::timerEvent(e);
     // The handler may destroy the timer and its handler with it: call a copy.
     std::function<void()> tick = timer.onTick;
-    if (tick) tick();
+    if (tick) dispatch(tick);
   }
 
   Timer& timer;
@@ -113,11 +149,11 @@ bool Timer::enabled() const {
 }
 
 void processMessages() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  pump(QEventLoop::AllEvents);
 }
 
 void waitMessage() {
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  pump(QEventLoop::WaitForMoreEvents);
 }
 
 bool applicationTerminating() {

@@ -63,6 +63,10 @@ class Timer {
   std::unique_ptr<Impl> impl_;
 };
 
+// An exception that escapes a notification handler or a tick handler leaves through the
+// processMessages() or waitMessage() call that dispatched it (after that call has dispatched the
+// rest); under Application::exec() it is shown to the operator and the loop goes on.
+
 // Dispatches every notification, timer tick and window event waiting now, and returns.
 void processMessages();
 // Waits for the next event of any kind and dispatches it (and whatever else is waiting).

@@ -154,6 +154,34 @@ TEST(EventLoop, WaitMessageReturnsForAPostedNotification) {
   EXPECT_EQ(log.size(), 1u);
 }
 
+TEST(EventLoop, AHandlersExceptionLeavesThroughThePumpThatDispatchedIt) {
+  std::vector<std::string> log;
+  Recorder a("a", log);
+  a.hook = [](const Notification& n) {
+    if (n.message == 1) throw std::runtime_error("from the handler");
+  };
+  a.post({1});
+  a.post({2});
+  EXPECT_THROW(
+      {
+        try {
+          processMessages();
+        } catch (const std::runtime_error& e) {
+          EXPECT_STREQ(e.what(), "from the handler");
+          throw;
+        }
+      },
+      std::runtime_error);
+  EXPECT_EQ(log.size(), 2u) << "the rest is still dispatched";
+  processMessages();  // nothing left over
+
+  Timer timer;
+  timer.onTick = [&] { throw std::logic_error("tick"); };
+  timer.setInterval(1);
+  timer.setEnabled(true);
+  EXPECT_THROW(test::waitUntil([] { return false; }, 5000), std::logic_error);
+}
+
 TEST(EventLoop, TerminatingFlag) {
   EXPECT_FALSE(applicationTerminating());
   setApplicationTerminating(true);
