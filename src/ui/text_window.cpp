@@ -1,0 +1,111 @@
+#include "ui/text_window.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace zelvaro::ui {
+
+TextWindow::TextWindow(const QString& formName, const QString& caption, const QString& memoName,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window), memo_(new QPlainTextEdit(this)) {
+  setObjectName(formName);
+  setWindowTitle(caption);
+  memo_->setObjectName(memoName);
+  memo_->setReadOnly(true);
+  memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  memo_->setUndoRedoEnabled(false);  // an undo stack would keep a copy of every line
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(memo_);
+  resize(560, 380);
+
+  flushTimer_.setSingleShot(true);
+  connect(&flushTimer_, &QTimer::timeout, this, &TextWindow::flushTick);
+}
+
+void TextWindow::appendLine(std::string_view line) {
+  pending_.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+  if (!flushTimer_.isActive()) flushTimer_.start(kFlushIntervalMs);
+}
+
+void TextWindow::clear() {
+  pending_.clear();
+  flushTimer_.stop();
+  memo_->clear();
+  empty_ = true;
+}
+
+void TextWindow::flush() {
+  flushTimer_.stop();
+  insertPending(pending_.size());
+}
+
+void TextWindow::flushTick() {
+  insertPending(std::min<qsizetype>(pending_.size(), kLinesPerTurn));
+  if (!pending_.isEmpty()) flushTimer_.start(0);
+}
+
+void TextWindow::insertPending(qsizetype count) {
+  if (count == 0) return;
+  // Follow the newest line only while the reader is there; someone who scrolled back to read
+  // keeps his place.
+  const bool follow = !isVisible() || atNewestLine();
+  QTextCursor cursor(memo_->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  if (!empty_) cursor.insertBlock();
+  cursor.insertText(count == pending_.size() ? pending_.join(QChar('\n'))
+                                             : pending_.first(count).join(QChar('\n')));
+  cursor.endEditBlock();
+  empty_ = false;
+  pending_.remove(0, count);
+  if (follow) scrollToNewest();
+}
+
+std::string TextWindow::text() {
+  flush();
+  return memo_->toPlainText().toStdString();
+}
+
+int TextWindow::lineCount() {
+  flush();
+  return empty_ ? 0 : memo_->document()->blockCount();
+}
+
+bool TextWindow::atNewestLine() const {
+  const QScrollBar* bar = memo_->verticalScrollBar();
+  return bar->value() == bar->maximum();
+}
+
+void TextWindow::showWindow() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void TextWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  flush();
+  scrollToNewest();
+}
+
+void TextWindow::scrollToNewest() {
+  QScrollBar* bar = memo_->verticalScrollBar();
+  bar->setValue(bar->maximum());
+}
+
+MonitorWindow::MonitorWindow(QWidget* parent)
+    : TextWindow(QStringLiteral("Form13"), QStringLiteral("SMTP monitor"), QStringLiteral("Memo"),
+                 parent) {}
+
+LogWindow::LogWindow(QWidget* parent)
+    : TextWindow(QStringLiteral("Form10"), QStringLiteral("This session's logging results.."),
+                 QStringLiteral("Memo1"), parent) {}
+
+}  // namespace zelvaro::ui
