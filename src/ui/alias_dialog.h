@@ -1,0 +1,35 @@
+#pragma once
+
+// The game-specific options: the alias that this game's mails carry as the sender's name in
+// place of the default one. The opener fills it, runs the dialog modally and, when confirmed,
+// takes the text (which may be empty) as the game's alias.
+
+#include <string>
+
+#include "ui/dialog_frames.h"
+
+class QLineEdit;
+
+namespace zelvaro::ui {
+
+class AliasDialog : public FixedDialog {
+  Q_OBJECT
+
+ public:
+  explicit AliasDialog(QWidget* parent = nullptr);
+
+  void setAlias(const std::string& alias);
+  std::string alias() const;
+  // Whether the last run ended with "Yep"; exec() returns the same as QDialog::Accepted.
+  bool confirmed() const { return result() == QDialog::Accepted; }
+
+  // Yep.
+  void Button1Click();
+  // Nope.
+  void Button2Click();
+
+ private:
+  QLineEdit* edit1_;
+};
+
+}  // namespace zelvaro::ui

@@ -1,0 +1,36 @@
+#pragma once
+
+// Every control carries the name the program's documentation gives it, so tests, screenshots
+// and style sheets find it by that name.
+
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+
+namespace zelvaro::ui {
+
+template <typename Widget>
+Widget* named(const char* objectName, QWidget* parent) {
+  auto* widget = new Widget(parent);
+  widget->setObjectName(QString::fromUtf8(objectName));
+  return widget;
+}
+
+// For labels and buttons: the caption too.
+template <typename Widget>
+Widget* named(const char* objectName, QWidget* parent, const char* caption) {
+  auto* widget = named<Widget>(objectName, parent);
+  widget->setText(QString::fromUtf8(caption));
+  return widget;
+}
+
+// A button whose clicks run `handler` of `window`.
+template <typename Window>
+QPushButton* namedButton(const char* objectName, const char* caption, Window* window,
+                         void (Window::*handler)()) {
+  auto* button = named<QPushButton>(objectName, window, caption);
+  QObject::connect(button, &QPushButton::clicked, window, handler);
+  return button;
+}
+
+}  // namespace zelvaro::ui
