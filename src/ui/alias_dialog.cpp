@@ -15,6 +15,12 @@ AliasDialog::AliasDialog(QWidget* parent) : FixedDialog(QStringLiteral("Form7"),
   addButton(namedButton("Button2", "Nope", this, &AliasDialog::Button2Click));
 }
 
+std::optional<std::string> AliasDialog::ask(const std::string& alias) {
+  setAlias(alias);
+  if (exec() != QDialog::Accepted) return std::nullopt;
+  return this->alias();
+}
+
 void AliasDialog::setAlias(const std::string& alias) {
   edit1_->setText(QString::fromStdString(alias));
 }

@@ -4,6 +4,7 @@
 // place of the default one. The opener fills it, runs the dialog modally and, when confirmed,
 // takes the text (which may be empty) as the game's alias.
 
+#include <optional>
 #include <string>
 
 #include "ui/dialog_frames.h"
@@ -17,6 +18,9 @@ class AliasDialog : public FixedDialog {
 
  public:
   explicit AliasDialog(QWidget* parent = nullptr);
+
+  // Shows `alias` modally; the text when "Yep" closed it, nothing when "Nope" did.
+  std::optional<std::string> ask(const std::string& alias);
 
   void setAlias(const std::string& alias);
   std::string alias() const;

@@ -28,6 +28,14 @@ ExtraFilesDialog::ExtraFilesDialog(QWidget* parent) : FixedDialog(QStringLiteral
       ->setDefault(true);
 }
 
+std::vector<std::string> ExtraFilesDialog::edit(const std::string& caption,
+                                                const std::vector<std::string>& paths) {
+  setCaption(caption);
+  setFiles(paths);
+  exec();
+  return files();
+}
+
 void ExtraFilesDialog::setCaption(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
 }

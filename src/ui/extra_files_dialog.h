@@ -20,6 +20,9 @@ class ExtraFilesDialog : public FixedDialog {
  public:
   explicit ExtraFilesDialog(QWidget* parent = nullptr);
 
+  // Shows the paths under the caption modally; the paths listed when it closes.
+  std::vector<std::string> edit(const std::string& caption, const std::vector<std::string>& paths);
+
   void setCaption(const std::string& caption);
   void setFiles(const std::vector<std::string>& paths);
   std::vector<std::string> files() const;

@@ -28,13 +28,18 @@ PlayerDetailsDialog::PlayerDetailsDialog(QWidget* parent)
   addButton(namedButton("Button2", "Cancel", this, &PlayerDetailsDialog::Button2Click));
 }
 
-void PlayerDetailsDialog::setDetails(const PlayerDetails& details) {
+bool PlayerDetailsDialog::run(const core::PlayerRow& shown) {
+  setDetails(shown);
+  return exec() == QDialog::Accepted;
+}
+
+void PlayerDetailsDialog::setDetails(const core::PlayerRow& details) {
   edit1_->setText(QString::fromStdString(details.name));
-  edit2_->setText(QString::fromStdString(details.addresses));
+  edit2_->setText(QString::fromStdString(details.email));
   edit3_->setText(QString::fromStdString(details.note));
 }
 
-PlayerDetails PlayerDetailsDialog::details() const {
+core::PlayerRow PlayerDetailsDialog::details() const {
   return {edit1_->text().toStdString(), edit2_->text().toStdString(), edit3_->text().toStdString()};
 }
 

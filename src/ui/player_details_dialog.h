@@ -4,20 +4,12 @@
 // opener fills the fields, runs the dialog modally and reads the fields and the result; the
 // dialog itself keeps no player and touches no file.
 
-#include <string>
-
+#include "core/player_database.h"
 #include "ui/dialog_frames.h"
 
 class QLineEdit;
 
 namespace zelvaro::ui {
-
-struct PlayerDetails {
-  std::string name;
-  std::string addresses;  // one or more addresses separated by ";"
-  std::string note;
-  bool operator==(const PlayerDetails&) const = default;
-};
 
 class PlayerDetailsDialog : public FixedDialog {
   Q_OBJECT
@@ -25,9 +17,12 @@ class PlayerDetailsDialog : public FixedDialog {
  public:
   explicit PlayerDetailsDialog(QWidget* parent = nullptr);
 
-  void setDetails(const PlayerDetails& details);
+  // Shows `shown` modally; true when it closed with OK. details() then holds the fields.
+  bool run(const core::PlayerRow& shown);
+
+  void setDetails(const core::PlayerRow& details);
   // The fields as they stand, also after Cancel (Add player looks the typed name up either way).
-  PlayerDetails details() const;
+  core::PlayerRow details() const;
   // Whether the last run ended with OK; exec() returns the same as QDialog::Accepted.
   bool accepted() const { return result() == QDialog::Accepted; }
 

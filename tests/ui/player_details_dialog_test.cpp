@@ -15,7 +15,7 @@ using test::hint;
 class PlayerDetailsDialogTest : public test::DialogTest {
  protected:
   // Types into the fields and presses OK; true when the dialog closed.
-  bool submit(const PlayerDetails& typed) {
+  bool submit(const core::PlayerRow& typed) {
     dialog.show();
     dialog.setDetails(typed);
     click(dialog, "Button1");
@@ -40,7 +40,7 @@ TEST_F(PlayerDetailsDialogTest, CarriesItsNamesCaptionsAndHints) {
 TEST_F(PlayerDetailsDialogTest, AMissingNameOrAddressIsReportedBeforeAMissingAt) {
   EXPECT_FALSE(submit({"Ann", "", "a note"}));
   EXPECT_EQ(shown(), std::vector<std::string>{"Houston, we have a problem!"});
-  EXPECT_EQ(dialog.details(), (PlayerDetails{"Ann", "", "a note"})) << "fields stay as typed";
+  EXPECT_EQ(dialog.details(), (core::PlayerRow{"Ann", "", "a note"})) << "fields stay as typed";
 
   test::recorded().clear();
   EXPECT_FALSE(submit({"", "ann@example.org", ""}));
@@ -56,7 +56,7 @@ TEST_F(PlayerDetailsDialogTest, OneAtAnywhereInTheListIsEnough) {
   EXPECT_TRUE(submit({"Ann", "ann.example.org;ann@example.org", "x"}));
   EXPECT_TRUE(shown().empty()) << shown().front();
   EXPECT_TRUE(dialog.accepted());
-  EXPECT_EQ(dialog.details(), (PlayerDetails{"Ann", "ann.example.org;ann@example.org", "x"}));
+  EXPECT_EQ(dialog.details(), (core::PlayerRow{"Ann", "ann.example.org;ann@example.org", "x"}));
 }
 
 TEST_F(PlayerDetailsDialogTest, CancelRejectsAndKeepsWhatWasTyped) {
@@ -78,7 +78,6 @@ TEST_F(PlayerDetailsDialogTest, RunsModallyAgainAndAgainWithTheFocusOnTheName) {
   QTimer::singleShot(0, &dialog, [&] { click(dialog, "Button2"); });
   EXPECT_EQ(dialog.exec(), QDialog::Rejected);
 
-  dialog.setDetails({"Carl", "carl@example.org", ""});
   edit3->setFocus();  // where the focus would go without activation moving it
   std::string focused;
   std::string selected;
@@ -88,9 +87,10 @@ TEST_F(PlayerDetailsDialogTest, RunsModallyAgainAndAgainWithTheFocusOnTheName) {
     selected = edit1->selectedText().toStdString();
     click(dialog, "Button1");
   });
-  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+  EXPECT_TRUE(dialog.run({"Carl", "carl@example.org", ""}));
   EXPECT_EQ(focused, "Edit1");
   EXPECT_TRUE(dialog.accepted());
+  EXPECT_EQ(dialog.details(), (core::PlayerRow{"Carl", "carl@example.org", ""}));
   EXPECT_EQ(selected, "Carl") << "typing replaces the name";
 }
 
