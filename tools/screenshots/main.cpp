@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   std::vector<zelvaro::shots::Shot> shots;
   zelvaro::shots::addLeafWindowShots(shots);
   zelvaro::shots::addDialogShots(shots);
+  zelvaro::shots::addSettingsShots(shots);
   int failures = 0;
   for (const auto& shot : shots) {
     if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), shot.name) == wanted.end()) {

@@ -34,5 +34,6 @@ struct Shot {
 // Each group of windows adds its shots here, in the order they are taken.
 void addLeafWindowShots(std::vector<Shot>& shots);
 void addDialogShots(std::vector<Shot>& shots);
+void addSettingsShots(std::vector<Shot>& shots);
 
 }  // namespace zelvaro::shots

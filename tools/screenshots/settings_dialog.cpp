@@ -1,0 +1,43 @@
+// The settings dialog: logging on, logging off, and its idle show.
+
+#include "ui/settings_dialog.h"
+#include "shots.h"
+
+namespace zelvaro::shots {
+
+namespace {
+
+ui::SettingsDialog* settingsDialog(Stage& stage, bool logging) {
+  static ui::SettingsDialog* dialog = nullptr;
+  if (dialog == nullptr)
+    dialog = stage.keep<ui::SettingsDialog>(stage.settingsPath, ui::SettingsDialog::Hooks{});
+  core::Settings settings;
+  settings.server = "smtp.example.org:587";
+  settings.email = "host@example.org";
+  settings.defalias = "Captain Slowpoke";
+  settings.database = "/home/host/.config/zelvaro/database.txt";
+  settings.logging = logging;
+  settings.logfile = "/home/host/stars/zelvaro.log";
+  settings.overwrite = true;
+  dialog->fill(settings);
+  dialog->show();
+  return dialog;
+}
+
+}  // namespace
+
+void addSettingsShots(std::vector<Shot>& shots) {
+  shots.push_back({"settings-logging-on",
+                   [](Stage& stage) -> QWidget* { return settingsDialog(stage, true); }});
+  shots.push_back({"settings-logging-off",
+                   [](Stage& stage) -> QWidget* { return settingsDialog(stage, false); }});
+  shots.push_back({"settings-idle", [](Stage& stage) -> QWidget* {
+                     ui::SettingsDialog* dialog = settingsDialog(stage, false);
+                     dialog->Timer1Timer();    // as if left open for 70 s
+                     dialog->timer2().stop();  // the shot steps the show itself
+                     for (int tick = 0; tick < 12; ++tick) dialog->Timer2Timer();
+                     return dialog;
+                   }});
+}
+
+}  // namespace zelvaro::shots
