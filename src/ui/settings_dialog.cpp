@@ -11,13 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <utility>
 
 #include "platform/messages.h"
 #include "ui/decoration_pictures.h"
 #include "ui/global_options.h"
+#include "ui/widget_names.h"
 
 namespace zelvaro::ui {
 
@@ -26,22 +26,17 @@ namespace {
 const QColor kSilver(0xc0, 0xc0, 0xc0);
 const QColor kGreyText(0x60, 0x60, 0x60);
 
-template <typename Widget, typename... Args>
-Widget* named(const char* name, Args&&... args) {
-  auto* widget = new Widget(std::forward<Args>(args)...);
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
 // Enter in an edit must reach the edit, never click a button behind the operator's back.
-QPushButton* button(const char* name, const QString& caption) {
-  auto* result = named<QPushButton>(name, caption);
+QPushButton* button(const char* name, const char* caption, SettingsDialog* dialog,
+                    void (SettingsDialog::*handler)()) {
+  QPushButton* result = namedButton(name, caption, dialog, handler);
   result->setAutoDefault(false);
   return result;
 }
 
-QPushButton* browseButton(const char* name) {
-  QPushButton* result = button(name, QStringLiteral("..."));
+QPushButton* browseButton(const char* name, SettingsDialog* dialog,
+                          void (SettingsDialog::*handler)()) {
+  QPushButton* result = button(name, "...", dialog, handler);
   result->setFixedWidth(result->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
   return result;
 }
@@ -53,15 +48,12 @@ bool blank(const QString& text) {
 }  // namespace
 
 SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* parent)
-    : QDialog(parent), settingsPath_(std::move(settingsPath)), hooks_(std::move(hooks)) {
-  setObjectName(QStringLiteral("Form3"));
+    : FixedDialog(QStringLiteral("Form3"), parent),
+      settingsPath_(std::move(settingsPath)),
+      hooks_(std::move(hooks)) {
   setWindowTitle(QStringLiteral("Settings"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-  buildSmtpGroup(layout);
-  buildPanel(layout);
+  buildSmtpGroup();
+  buildPanel();
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
   timer1_.setInterval(IdleDecoration::kStartDelayMs);
@@ -73,56 +65,54 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
   showLogging(false);
 }
 
-void SettingsDialog::buildSmtpGroup(QLayout* into) {
-  auto* group = named<QGroupBox>("GroupBox1", QStringLiteral("SMTP"));
+void SettingsDialog::buildSmtpGroup() {
+  auto* group = named<QGroupBox>("GroupBox1", this);
+  group->setTitle(QStringLiteral("SMTP"));
   auto* grid = new QGridLayout(group);
 
-  label1_ = named<QLabel>("Label1", QStringLiteral("Server"));
+  label1_ = named<QLabel>("Label1", group, "Server");
   label1_->setToolTip(QStringLiteral("Double-click to watch the SMTP monitor"));
   label1_->installEventFilter(this);
-  edit1_ = named<QLineEdit>("Edit1");
+  edit1_ = named<QLineEdit>("Edit1", group);
   edit1_->setToolTip(
       QStringLiteral("The SMTP server as host or host:port, for example smtp.example.org or "
                      "smtp.example.org:587; without a port, port 25 is used"));
   edit1_->setMinimumWidth(320);
-  edit2_ = named<QLineEdit>("Edit2");
-  edit3_ = named<QLineEdit>("Edit3");
-  edit4_ = named<QLineEdit>("Edit4");
+  edit2_ = named<QLineEdit>("Edit2", group);
+  edit3_ = named<QLineEdit>("Edit3", group);
+  edit4_ = named<QLineEdit>("Edit4", group);
   edit4_->setToolTip(QStringLiteral("Press Enter to switch to this player database at once"));
   connect(edit4_, &QLineEdit::returnPressed, this, &SettingsDialog::Edit4Enter);
-  button3_ = browseButton("Button3");
-  connect(button3_, &QPushButton::clicked, this, &SettingsDialog::Button3Click);
+  button3_ = browseButton("Button3", this, &SettingsDialog::Button3Click);
 
   grid->addWidget(label1_, 0, 0);
   grid->addWidget(edit1_, 0, 1, 1, 2);
-  grid->addWidget(named<QLabel>("Label2", QStringLiteral("Return emailadress")), 1, 0);
+  grid->addWidget(named<QLabel>("Label2", group, "Return emailadress"), 1, 0);
   grid->addWidget(edit2_, 1, 1, 1, 2);
-  grid->addWidget(named<QLabel>("Label3", QStringLiteral("Default alias")), 2, 0);
+  grid->addWidget(named<QLabel>("Label3", group, "Default alias"), 2, 0);
   grid->addWidget(edit3_, 2, 1, 1, 2);
-  grid->addWidget(named<QLabel>("Label4", QStringLiteral("Database file")), 3, 0);
+  grid->addWidget(named<QLabel>("Label4", group, "Database file"), 3, 0);
   grid->addWidget(edit4_, 3, 1);
   grid->addWidget(button3_, 3, 2);
-  into->addWidget(group);
+  addControl(group);
 }
 
-void SettingsDialog::buildPanel(QLayout* into) {
-  panel1_ = named<QFrame>("Panel1");
+void SettingsDialog::buildPanel() {
+  panel1_ = named<QFrame>("Panel1", this);
   panel1_->setFrameStyle(QFrame::Panel | QFrame::Raised);
   auto* row = new QHBoxLayout(panel1_);
 
   auto* grid = new QGridLayout;
-  checkBox1_ = named<QCheckBox>("CheckBox1", QStringLiteral("Logging"));
+  checkBox1_ = named<QCheckBox>("CheckBox1", panel1_, "Logging");
   connect(checkBox1_, &QCheckBox::toggled, this, &SettingsDialog::showLogging);
-  edit5_ = named<QLineEdit>("Edit5");
+  edit5_ = named<QLineEdit>("Edit5", panel1_);
   edit5_->setMinimumWidth(180);
-  button2_ = browseButton("Button2");
-  connect(button2_, &QPushButton::clicked, this, &SettingsDialog::Button2Click);
-  checkBox2_ = named<QCheckBox>("CheckBox2", QStringLiteral("Overwrite"));
-  button1_ = button("Button1", QStringLiteral("Close"));
-  connect(button1_, &QPushButton::clicked, this, &SettingsDialog::Button1Click);
+  button2_ = browseButton("Button2", this, &SettingsDialog::Button2Click);
+  checkBox2_ = named<QCheckBox>("CheckBox2", panel1_, "Overwrite");
+  button1_ = button("Button1", "Close", this, &SettingsDialog::Button1Click);
 
   grid->addWidget(checkBox1_, 0, 0, 1, 3);
-  grid->addWidget(named<QLabel>("Label5", QStringLiteral("Log to file:")), 1, 0);
+  grid->addWidget(named<QLabel>("Label5", panel1_, "Log to file:"), 1, 0);
   grid->addWidget(edit5_, 1, 1);
   grid->addWidget(button2_, 1, 2);
   grid->addWidget(checkBox2_, 2, 0, 1, 2);
@@ -136,7 +126,7 @@ void SettingsDialog::buildPanel(QLayout* into) {
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   const int lineWidth = QFontMetrics(fixed).horizontalAdvance(QStringLiteral("JMP ($FFFF)  "));
   for (int i = IdleDecoration::kLines - 1; i >= 0; --i) {
-    auto* line = named<QLabel>(("m" + std::to_string(i + 1)).c_str());
+    auto* line = named<QLabel>(("m" + std::to_string(i + 1)).c_str(), panel1_);
     line->setFont(fixed);
     line->setFixedWidth(lineWidth);
     line->setStyleSheet(QStringLiteral("color: #107010"));
@@ -157,7 +147,7 @@ void SettingsDialog::buildPanel(QLayout* into) {
     picture->hide();
     pictures_[static_cast<size_t>(i)] = picture;
   }
-  into->addWidget(panel1_);
+  addControl(panel1_);
 }
 
 void SettingsDialog::edit(core::Settings& current) {
@@ -295,26 +285,22 @@ void SettingsDialog::stopDecoration() {
 }
 
 void SettingsDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  adjustSize();
-  if (QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  FixedDialog::showEvent(event);
   startIdleWait();
 }
 
 void SettingsDialog::hideEvent(QHideEvent* event) {
   stopDecoration();
-  QDialog::hideEvent(event);
+  FixedDialog::hideEvent(event);
 }
 
 void SettingsDialog::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
+  FixedDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) startIdleWait();
 }
 
 void SettingsDialog::closeEvent(QCloseEvent* event) {
-  if (!isVisible()) return QDialog::closeEvent(event);
+  if (!isVisible()) return FixedDialog::closeEvent(event);
   // Closing from the window manager is Close: the same keys written, the same refusal.
   Button1Click();
   if (isVisible()) {
@@ -327,12 +313,12 @@ void SettingsDialog::closeEvent(QCloseEvent* event) {
 void SettingsDialog::keyPressEvent(QKeyEvent* event) {
   // There is no Cancel: Escape would drop out with nothing written.
   if (event->key() == Qt::Key_Escape) return;
-  QDialog::keyPressEvent(event);
+  FixedDialog::keyPressEvent(event);
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == label1_ && event->type() == QEvent::MouseButtonDblClick) Label1DblClick();
-  return QDialog::eventFilter(watched, event);
+  return FixedDialog::eventFilter(watched, event);
 }
 
 }  // namespace zelvaro::ui

@@ -4,13 +4,13 @@
 // database file and the logging options. The main window opens it with edit(); what the dialog
 // needs from the main window comes through Hooks.
 
-#include <QDialog>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <string>
 
 #include "core/settings.h"
+#include "ui/dialog_frames.h"
 #include "ui/idle_decoration.h"
 
 class QCheckBox;
@@ -21,7 +21,7 @@ class QPushButton;
 
 namespace zelvaro::ui {
 
-class SettingsDialog : public QDialog {
+class SettingsDialog : public FixedDialog {
   Q_OBJECT
 
  public:
@@ -65,8 +65,8 @@ class SettingsDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void buildSmtpGroup(QLayout* into);
-  void buildPanel(QLayout* into);
+  void buildSmtpGroup();
+  void buildPanel();
   void showLogging(bool on);
   void switchDatabase(const std::string& path);
   void startIdleWait();
