@@ -1,10 +1,10 @@
 #pragma once
 
-#include "net/wsocket.h"
+#include "net/syncwsocket.h"
 
 namespace zelvaro::net {
 
-// The socket as the rest of the program uses it.
-class TWSocket : public TCustomWSocket {};
+// The socket as the rest of the program uses it: every layer, nothing added.
+class TWSocket : public TCustomSyncWSocket {};
 
 }  // namespace zelvaro::net

@@ -13,13 +13,6 @@ namespace {
 
 int socketCount = 0;
 
-std::string trim(const std::string& text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
-
 // Leading digits as a number, capped so that a long digit string cannot overflow.
 int leadingNumber(const std::string& text) {
   long long value = 0;
@@ -36,11 +29,18 @@ bool startsWithDigit(const std::string& text) {
 
 }  // namespace
 
+std::string TrimText(const std::string& text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+  return text.substr(first, last - first);
+}
+
 std::uint32_t WSocketResolveHost(const std::string& host) {
   if (host.empty() || host.size() > 256) {
     throw ESocketException("WSocketResolveHost: Invalid Hostname.");
   }
-  std::string text = trim(host);
+  std::string text = TrimText(host);
   if (auto address = parseDottedAddress(text)) return *address;
   if (auto address = lookupHostAddress(text)) return *address;
   throw ESocketException("WSocketResolveHost: Cannot convert host address '" + text + "'");
@@ -49,10 +49,10 @@ std::uint32_t WSocketResolveHost(const std::string& host) {
 int WSocketResolvePort(const std::string& port, const std::string& proto) {
   if (port.empty() || port.size() >= 32)
     throw ESocketException("WSocketResolvePort: Invalid Port.");
-  std::string text = trim(port);
+  std::string text = TrimText(port);
   if (startsWithDigit(text)) return leadingNumber(text);
   if (!text.empty()) {
-    if (auto number = lookupService(text, trim(proto))) return *number;
+    if (auto number = lookupService(text, TrimText(proto))) return *number;
   }
   throw ESocketException("WSocketResolvePort: Cannot convert port '" + text + "'");
 }
@@ -61,7 +61,7 @@ int WSocketResolveProto(const std::string& proto) {
   if (proto.empty() || proto.size() >= 32) {
     throw ESocketException("WSocketResolveProto: Invalid Protocol.");
   }
-  std::string text = trim(proto);
+  std::string text = TrimText(proto);
   if (startsWithDigit(text)) return leadingNumber(text);
   if (!text.empty()) {
     if (auto number = lookupProtocol(text)) return *number;
@@ -121,7 +121,7 @@ void TCustomWSocket::ResetFields() {
 // close. Each assignment is resolved afresh at the next Connect or Listen.
 void TCustomWSocket::AssignText(const std::string& value, std::string& text, bool& assigned,
                                 bool& resolved, const char* refusal) {
-  std::string trimmed = trim(value);
+  std::string trimmed = TrimText(value);
   if (state_ != wsClosed) {
     if (trimmed != text) Fail(refusal);
     return;
@@ -169,13 +169,13 @@ void TCustomWSocket::SetSendFlags(TSocketSendFlags value) {
 }
 
 int TCustomWSocket::RcvdCount() {
-  if (hSocket_ == INVALID_SOCKET) return 0;
+  if (hSocket_ == INVALID_SOCKET) return HeldCount();
   unsigned long count = 0;
   if (socketPending(hSocket_, &count) != 0) {
     SocketError("ioctlSocket");
     return -1;
   }
-  return static_cast<int>(count);
+  return static_cast<int>(count) + HeldCount();
 }
 
 // ---- Dispatch ----
@@ -200,38 +200,43 @@ void TCustomWSocket::OnSocketMessage(const Notification& message) {
   if (message.wparam != hSocket_ || hSocket_ == INVALID_SOCKET || paused_) return;
   unsigned event = selectEvent(message.lparam);
   int error = selectError(message.lparam);
+  // After every event raised: a handler that closed the socket (or destroyed it) ends the
+  // handling of this notification, which belonged to that connection.
   std::weak_ptr<char> alive = Alive();
+  TSocket handle = hSocket_;
+  auto gone = [&] { return alive.expired() || hSocket_ != handle; };
   if (event & SocketEvent::Connect) {
     ChangeState(wsConnected);
-    if (alive.expired()) return;
+    if (gone()) return;
     DoSessionConnected(error);
-    if (alive.expired()) return;
+    if (gone()) return;
     if (error != 0 && state_ != wsClosed) Close();
-    if (alive.expired()) return;
+    if (gone()) return;
   }
   if (event & SocketEvent::Read) {
     ReadLoop(error);
-    if (alive.expired()) return;
+    if (gone()) return;
   }
   if (event & SocketEvent::Write) {
-    TSocket handle = hSocket_;
     TryToSend();
-    if (alive.expired()) return;
     // A connection that died while writing has not drained: nothing to report as sent.
-    if (handle == hSocket_ && allSent_ && OnDataSent) DoDataSent(error);
-    if (alive.expired()) return;
+    if (gone()) return;
+    if (allSent_ && OnDataSent) DoDataSent(error);
+    if (gone()) return;
   }
   if (event & SocketEvent::Accept) {
     DoSessionAvailable(error);
-    if (alive.expired()) return;
+    if (gone()) return;
   }
   if ((event & SocketEvent::Close) && state_ != wsConnecting) {
     ReadLoop(0);
-    if (alive.expired()) return;
+    if (gone()) return;
+    PeerClosed();
+    if (gone()) return;
     if (OnSessionClosed && !closeInvoked_) {
       closeInvoked_ = true;
       DoSessionClosed(error);
-      if (alive.expired()) return;
+      if (gone()) return;
     }
     if (state_ != wsClosed) Close();
   }
@@ -349,7 +354,7 @@ void TCustomWSocket::DnsLookup(const std::string& host) {
 
 void TCustomWSocket::ReverseLookup(const std::string& address) {
   if (!StartLookup(address)) return;
-  std::optional<std::uint32_t> parsed = parseDottedAddress(trim(address));
+  std::optional<std::uint32_t> parsed = parseDottedAddress(TrimText(address));
   if (!parsed) setLastSocketError(WSAEINVAL);
   if (!parsed || lookup_.byAddress(*parsed, WM_ASYNCGETHOSTBYADDR) == 0) {
     CannotStartLookup(address);
@@ -371,11 +376,11 @@ bool TCustomWSocket::ResolveAndOpen(const std::string& prefix, const char* openF
       protoResolved_ = true;
     }
     if (!portResolved_) {
-      sin_.port = static_cast<std::uint16_t>(WSocketResolvePort(portStr_, protoStr_));
+      sin_.port = static_cast<std::uint16_t>(WSocketResolvePort(ConnectPort(), protoStr_));
       portResolved_ = true;
     }
     if (!addrResolved_) {
-      sin_.address = WSocketResolveHost(addrStr_);
+      sin_.address = WSocketResolveHost(ConnectAddr());
       addrResolved_ = true;
     }
   } catch (const ESocketException& e) {
@@ -546,7 +551,7 @@ void TCustomWSocket::ReadLoop(int error) {
   std::weak_ptr<char> alive = Alive();
   for (;;) {
     try {
-      long long before = readCount_;
+      long long before = consumed_;
       lastError_ = 0;
       bool assigned = DoDataAvailable(error);
       if (alive.expired()) return;
@@ -564,9 +569,9 @@ void TCustomWSocket::ReadLoop(int error) {
         lastError_ = lastSocketError();
         return;
       }
-      if (pending == 0) return;
+      if (pending == 0 && HeldCount() == 0) return;
       // A handler that read nothing would be asked forever: the next read re-arms the event.
-      if (readCount_ == before) return;
+      if (consumed_ == before) return;
     } catch (...) {
       // A handler's exception ends the loop here and goes no further.
       return;
@@ -575,7 +580,9 @@ void TCustomWSocket::ReadLoop(int error) {
 }
 
 int TCustomWSocket::RawReceive(void* buffer, int length, int flags) {
-  return socketReceive(hSocket_, buffer, length, flags);
+  int count = socketReceive(hSocket_, buffer, length, flags);
+  if (count > 0) consumed_ += count;
+  return count;
 }
 
 int TCustomWSocket::Receive(void* buffer, int length) {
@@ -600,6 +607,7 @@ std::string TCustomWSocket::ReceiveText() {
 
 int TCustomWSocket::ReceiveFrom(void* buffer, int length, Ipv4Endpoint* from) {
   int count = socketReceiveFrom(hSocket_, buffer, length, 0, from);
+  if (count > 0) consumed_ += count;
   if (count < 0) {
     lastError_ = lastSocketError();
   } else {

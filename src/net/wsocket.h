@@ -67,6 +67,8 @@ int WSocketResolvePort(const std::string& port, const std::string& proto);
 int WSocketResolveProto(const std::string& proto);
 // This machine's host name; raises "Winsock.GetHostName failed".
 std::string OwnHostName();
+// The text without the spaces and control characters at either end.
+std::string TrimText(const std::string& text);
 
 class TCustomWSocket {
  public:
@@ -189,6 +191,13 @@ class TCustomWSocket {
     return ev::Read | ev::Write | ev::Accept | ev::Connect | ev::Close;
   }
   bool Destroying() const { return destroying_; }
+  // Where Connect goes: Addr and Port, unless a layer routes the connection elsewhere.
+  virtual const std::string& ConnectAddr() const { return addrStr_; }
+  virtual const std::string& ConnectPort() const { return portStr_; }
+  // Received bytes a layer holds, to be handed out by Receive before any platform read.
+  virtual int HeldCount() const { return 0; }
+  // The peer has closed and its last data has been offered: a layer finishes what it holds.
+  virtual void PeerClosed() {}
   // Resolves Proto, Port and Addr (failures prefixed), drops queued data and makes the handle;
   // false when that failed (and was reported).
   bool ResolveAndOpen(const std::string& prefix, const char* openFailure);
@@ -202,6 +211,7 @@ class TCustomWSocket {
   bool allSent_ = true;
   int lastError_ = 0;
   long long readCount_ = 0;
+  long long consumed_ = 0;  // bytes handed out by any receive, ever; tells the read loop progress
   platform::Ipv4Endpoint sin_;
 
  private:

@@ -53,6 +53,14 @@ std::string dottedAddress(std::uint32_t address) {
   return text;
 }
 
+std::string ipv6Text(const unsigned char* bytes) {
+  in6_addr address{};
+  std::memcpy(&address, bytes, sizeof address);
+  char text[INET6_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET6, &address, text, sizeof text);
+  return text;
+}
+
 std::optional<std::uint32_t> lookupHostAddress(const std::string& name) {
   addrinfo hints{};
   hints.ai_family = AF_INET;

@@ -13,6 +13,8 @@ namespace zelvaro::platform {
 // when the text is not one.
 std::optional<std::uint32_t> parseDottedAddress(const std::string& text);
 std::string dottedAddress(std::uint32_t address);
+// The usual text of an IPv6 address given as its 16 bytes in network order.
+std::string ipv6Text(const unsigned char* bytes);
 
 // The first IPv4 address of a host name, asking the system's resolver; this blocks.
 std::optional<std::uint32_t> lookupHostAddress(const std::string& name);

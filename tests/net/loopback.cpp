@@ -12,8 +12,8 @@ namespace {
 
 constexpr unsigned kPeerMessage = 2000;
 constexpr std::uint32_t kLoopback = 0x7F000001;
-constexpr unsigned kAllEvents = SocketEvent::Read | SocketEvent::Write | SocketEvent::Accept |
-                                SocketEvent::Connect | SocketEvent::Close;
+constexpr unsigned kAllEvents = SocketEvent::Read | SocketEvent::Write | SocketEvent::Oob |
+                                SocketEvent::Accept | SocketEvent::Connect | SocketEvent::Close;
 
 }  // namespace
 
@@ -87,6 +87,10 @@ void Peer::handleNotification(const Notification& n) {
     socketSelect(connection_, this, kPeerMessage, kAllEvents);
   } else if (n.wparam == connection_ && event == SocketEvent::Read && reading) {
     readNow();
+    if (onData) onData(*this);
+  } else if (n.wparam == connection_ && event == SocketEvent::Oob) {
+    char byte;
+    if (socketReceive(connection_, &byte, 1, kMsgOob) == 1) urgent += byte;
   } else if (n.wparam == connection_ && event == SocketEvent::Close) {
     readNow();
     closed = true;
@@ -144,6 +148,11 @@ void Probe::connectTo(const std::string& port) {
   SetAddr("127.0.0.1");
   SetPort(port);
   Connect();
+}
+
+bool connectBoth(Probe& probe, Peer& peer) {
+  probe.connectTo(peer.port());
+  return peer.waitAccepted() && probe.waitFor("connected 0");
 }
 
 int Probe::RawSend(const void* data, int length) {

@@ -4,6 +4,7 @@
 // directly so that it does not depend on the socket under test. `Probe` is the socket under test
 // with every event written to a log and every raw send recorded.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,10 @@ class Peer : public platform::NotificationOwner {
   void readNow();
 
   std::string received;
+  std::string urgent;   // out-of-band bytes
   bool reading = true;  // false: a slow reader that leaves the data waiting
+  // Runs after each read: scripted peers answer from here.
+  std::function<void(Peer&)> onData;
   bool closed = false;
   int closeError = -1;
 
@@ -70,5 +74,19 @@ class Probe : public TWSocket {
 };
 
 std::string stateName(TSocketState state);
+
+// Runs `action` and returns the text of the ESocketException it raises ("" when none).
+template <typename Action>
+std::string failure(Action action) {
+  try {
+    action();
+  } catch (const ESocketException& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Connects the probe to the peer and waits until both ends see the connection.
+bool connectBoth(Probe& probe, Peer& peer);
 
 }  // namespace zelvaro::net::test

@@ -9,23 +9,14 @@
 namespace zelvaro::net {
 namespace {
 
+using test::connectBoth;
+using test::failure;
 using test::Peer;
 using test::Probe;
 using zelvaro::test::waitUntil;
 
 std::vector<std::string> Log(std::initializer_list<const char*> entries) {
   return {entries.begin(), entries.end()};
-}
-
-// Runs `action` and returns the text of the ESocketException it raises ("" when none).
-template <typename Action>
-std::string failure(Action action) {
-  try {
-    action();
-  } catch (const ESocketException& e) {
-    return e.what();
-  }
-  return "";
 }
 
 // A connected probe and its peer, with the events of the connect taken and forgotten.
@@ -319,11 +310,17 @@ TEST(Close, AbortDropsTheChainAndClosesAtOnce) {
 }
 
 TEST(Close, HandlersMayCloseOrDestroyTheSocket) {
-  // Closing from inside the data handler, with more data queued behind.
+  // Closing from inside the data handler, with the peer's close queued behind: the close is
+  // still reported once.
   Connected c;
   c.probe.OnDataAvailable = [](TCustomWSocket& socket, std::uint16_t) { socket.Close(); };
   c.peer.send("one");
+  c.peer.close();
   ASSERT_TRUE(c.probe.waitFor("closed 0"));
+  Probe witness;
+  witness.DnsLookup("localhost");
+  ASSERT_TRUE(witness.waitFor("dns 0"));
+  EXPECT_EQ(c.probe.log, (std::vector<std::string>{"closed 0"}));
 
   // Destroying it from inside each kind of handler.
   for (int which = 0; which < 3; ++which) {
