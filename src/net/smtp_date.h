@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace zelvaro::net {
+
+// "ddd, d mmm yyyy hh:mm:ss" with English day and month names whatever the user's locale, for
+// example "Mon, 7 Dec 2026 09:05:03". `local` is a broken-down local time with its weekday set.
+std::string FormatMailDate(const std::tm& local);
+// The same for a moment, in local time.
+std::string FormatMailDate(std::time_t when);
+
+}  // namespace zelvaro::net

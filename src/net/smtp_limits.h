@@ -1,0 +1,31 @@
+#pragma once
+
+// Every size limit of the SMTP engine and the message composer, in one place.
+
+namespace zelvaro::net::smtp_limits {
+
+// Reply text not yet split into lines, with room for a terminating zero: a reply line of 4093
+// characters plus CR LF is the longest that can be completed.
+inline constexpr int kReplyBufferSize = 4096;
+inline constexpr int kReplyPendingMax = kReplyBufferSize - 1;
+
+// The buffer a header line is handed to the hooks in, terminating zero included.
+inline constexpr int kLineBufferSize = 1024;
+// A header line too long for the line buffer gets this much room for the hooks to add to it.
+inline constexpr int kHeaderHookRoom = 256;
+// RFC 5322: a header line must not exceed 998 characters and should not exceed 78.
+inline constexpr int kHeaderLineMax = 998;
+inline constexpr int kHeaderFoldWidth = 78;
+
+// Body lines are asked for with this MaxLen; dot-stuffing may add one character, so the body
+// buffer holds one more than the line buffer.
+inline constexpr int kBodyMaxLen = kLineBufferSize - 1;
+inline constexpr int kBodyBufferSize = kLineBufferSize + 1;
+
+// Accepted reply codes of one command, not counting the terminating 0 entry.
+inline constexpr int kMaxAcceptedCodes = 15;
+
+// Bytes of an attachment per base64 line: 45 bytes give 60 characters.
+inline constexpr int kBase64BytesPerLine = 45;
+
+}  // namespace zelvaro::net::smtp_limits

@@ -1,0 +1,24 @@
+#pragma once
+
+// Text rules of the message on the wire: header values that cannot break a header apart,
+// header lines folded instead of cut, body lines that cannot end the message early.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvaro::net {
+
+// A value for a header line: each CR and each LF becomes a space, so a value can never start a
+// header line of its own.
+std::string headerValue(std::string_view value);
+
+// Folds every physical line of `text` (lines joined by CR LF) that is longer than RFC 5322
+// allows, at a space or after a comma, into lines of at most 78 characters where such a point
+// exists; a line without any such point is broken at the limit. Shorter lines stay as they are.
+std::string foldHeaderLine(std::string_view text);
+
+// The wire lines of one body line: it is cut at every CR LF, lone CR and lone LF.
+std::vector<std::string_view> splitBodyLine(std::string_view line);
+
+}  // namespace zelvaro::net

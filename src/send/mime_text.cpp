@@ -1,0 +1,49 @@
+#include "send/mime_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "net/smtp_text.h"
+
+namespace zelvaro::send {
+
+std::string base64Line(const unsigned char* bytes, size_t count) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string line;
+  line.reserve((count + 2) / 3 * 4);
+  for (size_t i = 0; i < count; i += 3) {
+    const size_t n = std::min<size_t>(3, count - i);
+    const unsigned b0 = bytes[i];
+    const unsigned b1 = n > 1 ? bytes[i + 1] : 0;
+    const unsigned b2 = n > 2 ? bytes[i + 2] : 0;
+    line += kAlphabet[b0 >> 2];
+    line += kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
+    line += n > 1 ? kAlphabet[((b1 & 15) << 2) | (b2 >> 6)] : '=';
+    line += n > 2 ? kAlphabet[b2 & 63] : '=';
+  }
+  return line;
+}
+
+std::string mimeBoundary(const std::tm& local) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d%02d", local.tm_mon + 1, local.tm_mday,
+                local.tm_year % 100, local.tm_hour, local.tm_min);
+  return std::string("= Multipart Boundary ") + stamp;
+}
+
+std::string attachmentFileName(std::string_view path) {
+  const size_t cut = path.find_last_of("/\\:");
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string quotedParameter(std::string_view name) {
+  std::string quoted;
+  for (char c : net::headerValue(name)) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted;
+}
+
+}  // namespace zelvaro::send

@@ -1,0 +1,24 @@
+#pragma once
+
+// The pieces of a MIME multipart message that do not depend on the SMTP dialogue.
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace zelvaro::send {
+
+// One base64 line (RFC 2045 alphabet and padding) of up to 45 bytes: 60 characters for 45.
+std::string base64Line(const unsigned char* bytes, size_t count);
+
+// "= Multipart Boundary mmddyyhhnn" for the given local time.
+std::string mimeBoundary(const std::tm& local);
+
+// The text after the last slash, backslash or colon of a path.
+std::string attachmentFileName(std::string_view path);
+
+// A file name between the double quotes of a name= or filename= parameter: a quote or a
+// backslash is escaped, a CR or LF becomes a space.
+std::string quotedParameter(std::string_view name);
+
+}  // namespace zelvaro::send

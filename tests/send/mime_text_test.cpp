@@ -1,0 +1,54 @@
+// MIME pieces of the composer that need no connection.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "send/mime_text.h"
+
+namespace zelvaro::send {
+namespace {
+
+std::string encode(const std::string& bytes) {
+  return base64Line(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+TEST(Base64Line, MatchesTheStandardVectorsAndPadding) {
+  EXPECT_EQ(encode(""), "");
+  EXPECT_EQ(encode("f"), "Zg==");
+  EXPECT_EQ(encode("fo"), "Zm8=");
+  EXPECT_EQ(encode("foo"), "Zm9v");
+  EXPECT_EQ(encode("foobar"), "Zm9vYmFy");
+  EXPECT_EQ(encode(std::string("\xff\xfe\x00\x3f", 4)), "//4APw==");
+  std::string full;
+  for (int i = 0; i < 15; ++i) full += "+/v7";
+  EXPECT_EQ(encode(std::string(45, '\xfb')), full);
+}
+
+TEST(MimeBoundary, IsMonthDayYearHourMinute) {
+  std::tm when{};
+  when.tm_year = 99;
+  when.tm_mon = 6;
+  when.tm_mday = 5;
+  when.tm_hour = 14;
+  when.tm_min = 32;
+  when.tm_sec = 59;
+  EXPECT_EQ(mimeBoundary(when), "= Multipart Boundary 0705991432");
+  when.tm_year = 126;
+  when.tm_hour = 3;
+  when.tm_min = 7;
+  EXPECT_EQ(mimeBoundary(when), "= Multipart Boundary 0705260307");
+}
+
+TEST(AttachmentNames, AreTheLastPathComponentQuotedSafely) {
+  EXPECT_EQ(attachmentFileName("C:\\games\\abc.m3"), "abc.m3");
+  EXPECT_EQ(attachmentFileName("/home/host/games/abc.m3"), "abc.m3");
+  EXPECT_EQ(attachmentFileName("c:abc.xy"), "abc.xy");
+  EXPECT_EQ(attachmentFileName("abc.m3"), "abc.m3");
+  EXPECT_EQ(quotedParameter("abc.m3"), "abc.m3");
+  EXPECT_EQ(quotedParameter("say \"hi\" \\ bye"), "say \\\"hi\\\" \\\\ bye");
+  EXPECT_EQ(quotedParameter("two\r\nlines"), "two  lines");
+}
+
+}  // namespace
+}  // namespace zelvaro::send
