@@ -27,5 +27,7 @@ inline constexpr int kMaxAcceptedCodes = 15;
 
 // Bytes of an attachment per base64 line: 45 bytes give 60 characters.
 inline constexpr int kBase64BytesPerLine = 45;
+// An attachment is read through a buffer of this size, whatever the size of the file.
+inline constexpr int kAttachmentReadBuffer = 64 * 1024;
 
 }  // namespace zelvaro::net::smtp_limits

@@ -88,12 +88,19 @@ void foldPhysicalLine(std::string_view line, std::string& out) {
 
 }  // namespace
 
-std::string headerValue(std::string_view value) {
+std::string singleLine(std::string_view value) {
   std::string clean(value);
   for (char& c : clean) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return clean;
+}
+
+std::string trimmed(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return std::string(text.substr(begin, end - begin));
 }
 
 std::string foldHeaderLine(std::string_view text) {

@@ -9,9 +9,12 @@
 
 namespace zelvaro::net {
 
-// A value for a header line: each CR and each LF becomes a space, so a value can never start a
-// header line of its own.
-std::string headerValue(std::string_view value);
+// A value for a header line or a command: each CR and each LF becomes a space, so a value can
+// never start a line of its own.
+std::string singleLine(std::string_view value);
+
+// Blanks and control characters off both ends.
+std::string trimmed(std::string_view text);
 
 // Folds every physical line of `text` (lines joined by CR LF) that is longer than RFC 5322
 // allows, at a space or after a comma, into lines of at most 78 characters where such a point

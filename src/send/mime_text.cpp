@@ -39,7 +39,7 @@ std::string attachmentFileName(std::string_view path) {
 
 std::string quotedParameter(std::string_view name) {
   std::string quoted;
-  for (char c : net::headerValue(name)) {
+  for (char c : net::singleLine(name)) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }

@@ -74,9 +74,9 @@ TEST(MailDate, UsesEnglishNamesAndNoLeadingZeroOnTheDay) {
 }
 
 TEST(HeaderValues, NeverCarryALineBreak) {
-  EXPECT_EQ(headerValue("Turn 5\r\nBcc: victim@example.org"), "Turn 5  Bcc: victim@example.org");
-  EXPECT_EQ(headerValue("a\rb\nc"), "a b c");
-  EXPECT_EQ(headerValue("plain"), "plain");
+  EXPECT_EQ(singleLine("Turn 5\r\nBcc: victim@example.org"), "Turn 5  Bcc: victim@example.org");
+  EXPECT_EQ(singleLine("a\rb\nc"), "a b c");
+  EXPECT_EQ(singleLine("plain"), "plain");
 }
 
 std::vector<std::string> physicalLines(const std::string& text) {

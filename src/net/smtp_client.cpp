@@ -1,0 +1,648 @@
+#include "net/smtp_client.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+#include "net/smtp_date.h"
+#include "net/smtp_reply.h"
+#include "net/smtp_text.h"
+#include "net/twsocket.h"
+
+namespace zelvaro::net {
+
+using namespace smtp_limits;
+
+namespace {
+
+// Failures of the local side reported as if the server had said them, the way the monitor
+// shows every other failure.
+std::string socketErrorResponse(int error) {
+  return "500 " + SocketErrorText(error) + " (Winsock error #" + std::to_string(error) + ")";
+}
+
+// Errors of the request as a whole that no server reply carries.
+constexpr int kErrorConnectionLost = 10004;
+constexpr int kErrorInvalidArgument = 10022;
+constexpr int kErrorConnectionAborted = 10053;
+
+}  // namespace
+
+// The hidden window the request-done notification is queued to.
+class TCustomSmtpClient::NotificationWindow : public platform::NotificationOwner {
+ public:
+  explicit NotificationWindow(TCustomSmtpClient& client) : client_(client) {}
+
+ protected:
+  void handleNotification(const platform::Notification& notification) override {
+    client_.WndProc(notification);
+  }
+
+ private:
+  TCustomSmtpClient& client_;
+};
+
+// What a request that raises on the caller must leave as it found it.
+struct TCustomSmtpClient::Snapshot {
+  explicit Snapshot(const TCustomSmtpClient& c)
+      : state(c.FState),
+        rqType(c.FRqType),
+        doneSignalled(c.FDoneSignalled),
+        outcome(c.FOutcome),
+        steps(c.FSteps),
+        step(c.FStep),
+        compoundOutcome(c.FCompoundOutcome),
+        compound(c.FCompound),
+        resume(c.FResume),
+        lastResponse(c.FLastResponse),
+        errorMessage(c.FErrorMessage) {}
+
+  void restore(TCustomSmtpClient& c) const {
+    c.FRqType = rqType;
+    c.FDoneSignalled = doneSignalled;
+    c.FOutcome = outcome;
+    c.FSteps = steps;
+    c.FStep = step;
+    c.FCompoundOutcome = compoundOutcome;
+    c.FCompound = compound;
+    c.FResume = resume;
+    c.FLastResponse = lastResponse;
+    c.FErrorMessage = errorMessage;
+    if (c.FState != state) c.SetState(state);
+  }
+
+  TSmtpClientState state;
+  TSmtpRequest rqType;
+  bool doneSignalled;
+  int outcome;
+  TSmtpSteps steps;
+  TSmtpStep step;
+  int compoundOutcome;
+  bool compound;
+  Continuation resume;
+  std::string lastResponse;
+  std::string errorMessage;
+};
+
+TCustomSmtpClient::TCustomSmtpClient()
+    : FWindow(std::make_unique<NotificationWindow>(*this)), FSocket(std::make_unique<TWSocket>()) {
+  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t error) {
+    SocketSessionClosed(error);
+  };
+}
+
+TCustomSmtpClient::~TCustomSmtpClient() {
+  // Nothing the socket reports while it goes may reach a half-destroyed client.
+  FSocket->OnSessionClosed = nullptr;
+  FSocket->OnDataAvailable = nullptr;
+  FSocket->OnDataSent = nullptr;
+  FSocket->OnSessionConnected = nullptr;
+  FSocket->OnDnsLookupDone = nullptr;
+  FSocket.reset();
+  FWindow.reset();
+}
+
+// ---- events ----
+
+void TCustomSmtpClient::DoDisplay(const std::string& Msg) {
+  if (OnDisplay) OnDisplay(*this, Msg);
+}
+
+void TCustomSmtpClient::DoCommand(const std::string& Msg) {
+  if (OnCommand) OnCommand(*this, Msg);
+}
+
+void TCustomSmtpClient::DoResponse(const std::string& Msg) {
+  if (OnResponse) OnResponse(*this, Msg);
+}
+
+void TCustomSmtpClient::DoChangeState() {
+  if (OnEngineState) OnEngineState(*this);
+}
+
+void TCustomSmtpClient::DoGetData(int LineNum, char* MsgLine, bool& More, int MaxLen) {
+  if (OnGetData) {
+    OnGetData(*this, LineNum, MsgLine, MaxLen, More);
+  } else {
+    More = false;
+  }
+}
+
+void TCustomSmtpClient::DoHeaderLine(char* Msg, int Size) {
+  if (OnHeaderLine) OnHeaderLine(*this, Msg, Size);
+}
+
+void TCustomSmtpClient::DoBuildHeader(std::vector<std::string>& Header) {
+  if (OnBuildHeader) OnBuildHeader(*this, Header);
+}
+
+void TCustomSmtpClient::DoSessionConnected(int Error) {
+  if (OnSessionConnected) OnSessionConnected(*this, static_cast<std::uint16_t>(Error));
+}
+
+void TCustomSmtpClient::DoSessionClosed(int Error) {
+  if (OnSessionClosed) OnSessionClosed(*this, static_cast<std::uint16_t>(Error));
+}
+
+void TCustomSmtpClient::WndProc(const platform::Notification& Msg) {
+  if (Msg.message != kRequestDoneMessage || !OnRequestDone) return;
+  OnRequestDone(*this, FRqType, static_cast<std::uint16_t>(Msg.lparam & 0xFFFF));
+}
+
+// ---- state, checks, requests ----
+
+void TCustomSmtpClient::SetState(TSmtpClientState state, bool announce) {
+  FState = state;
+  if (announce) DoChangeState();
+}
+
+void TCustomSmtpClient::CheckReady() const {
+  if (FState != scReady && FState != scContinuing) {
+    throw SmtpException("SMTP component not ready");
+  }
+}
+
+void TCustomSmtpClient::CheckConnected() const {
+  if (!FSessionUp) throw SmtpException("SMTP component not connected");
+}
+
+void TCustomSmtpClient::DoRequestDone(int Error) {
+  if (FDoneSignalled) return;
+  FDoneSignalled = true;
+  if (Error == 0 && FResume) {
+    if (FState != scAborting) SetState(scContinuing);
+    (this->*FResume)();
+    return;
+  }
+  SetState(scReady);
+  // A request that ends drops whatever steps it had left, so that no later request resumes
+  // them.
+  FCompound = false;
+  FSteps = 0;
+  FResume = nullptr;
+  FWindow->post({kRequestDoneMessage, 0, static_cast<std::intptr_t>(Error & 0xFFFF)});
+}
+
+// A request is in progress until it has signalled its end, also between the steps of a
+// compound request.
+bool TCustomSmtpClient::RequestInProgress() const {
+  return !FDoneSignalled || FResume;
+}
+
+void TCustomSmtpClient::FailRequest(const std::string& message) {
+  if (!RequestInProgress()) return;
+  FDoneSignalled = false;
+  EndRequest(kErrorInvalidArgument, message);
+}
+
+// Ends the request in progress, if any, with a failure of our own making.
+void TCustomSmtpClient::EndRequest(int error, const std::string& message) {
+  FErrorMessage = message;
+  FOutcome = error;
+  FResume = nullptr;
+  DoRequestDone(error);
+}
+
+void TCustomSmtpClient::ExecCommand(TSmtpRequest request, const std::string& line,
+                                    std::initializer_list<int> accepted, Continuation afterReply) {
+  CheckReady();
+  CheckConnected();
+  if (!FCompound) FRqType = request;
+  size_t count = 0;
+  for (int code : accepted) {
+    if (count < static_cast<size_t>(kMaxAcceptedCodes)) FAccepted[count++] = code;
+  }
+  FAccepted[count] = 0;
+  FDoneSignalled = false;
+  FNext = &TCustomSmtpClient::HandleReply;
+  FAfterReply = afterReply;
+  SetState(scAwaitingReply);
+  WriteCommand(line);
+}
+
+void TCustomSmtpClient::WriteCommand(const std::string& Line) {
+  DoCommand(Line);
+  DoDisplay("> " + Line);
+  if (FSocket->State() == wsConnected) {
+    FSocket->SendText(Line + "\r\n");
+    return;
+  }
+  // No reply can come for a line that never went out: the connection is gone, so the request
+  // ends as for a lost connection instead of waiting for ever.
+  FSessionUp = false;
+  DoRequestDone(kErrorConnectionLost);
+}
+
+void TCustomSmtpClient::HandleReply() {
+  DoDisplay("< " + FLastResponse);
+  const ReplyCode reply = parseReplyCode(FLastResponse);
+  FReplyCode = reply.code;
+  if (reply.continuation) return;
+  FOutcome = FReplyCode;
+  if (FAccepted[0] == 0) {
+    if (FReplyCode < 500) FOutcome = 0;
+  } else {
+    for (size_t i = 0; FAccepted[i] != 0; ++i) {
+      if (FAccepted[i] == FReplyCode) {
+        FOutcome = 0;
+        break;
+      }
+    }
+  }
+  if (FOutcome != 0 && FErrorMessage.empty()) FErrorMessage = FLastResponse;
+  if (FAfterReply) {
+    (this->*FAfterReply)();
+  } else {
+    DoRequestDone(FOutcome);
+  }
+}
+
+void TCustomSmtpClient::StartCompound(TSmtpRequest request, TSmtpSteps steps) {
+  if (FSessionUp && (steps & stepBit(TSmtpStep::Connect))) {
+    throw SmtpException("SMTP component already connected");
+  }
+  CheckReady();
+  const Snapshot before(*this);
+  FRqType = request;
+  FOutcome = 0;
+  FSteps = steps;
+  FStep = TSmtpStep::None;
+  FCompoundOutcome = 0;
+  FCompound = true;
+  FLastResponse.clear();
+  FErrorMessage.clear();
+  try {
+    RunSteps();
+  } catch (...) {
+    before.restore(*this);
+    throw;
+  }
+}
+
+void TCustomSmtpClient::RunSteps() {
+  FResume = &TCustomSmtpClient::RunSteps;
+  static constexpr TSmtpStep kOrder[] = {TSmtpStep::Connect,  TSmtpStep::Helo,   TSmtpStep::Vrfy,
+                                         TSmtpStep::MailFrom, TSmtpStep::RcptTo, TSmtpStep::Data,
+                                         TSmtpStep::Quit};
+  for (TSmtpStep step : kOrder) {
+    if (!(FSteps & stepBit(step))) continue;
+    FStep = step;
+    FSteps = TSmtpSteps(FSteps & ~stepBit(step));
+    StartStep(step);
+    return;
+  }
+  FSteps = 0;
+  FResume = nullptr;
+  FDoneSignalled = false;
+  DoRequestDone(FCompoundOutcome);
+}
+
+void TCustomSmtpClient::StartStep(TSmtpStep step) {
+  switch (step) {
+    case TSmtpStep::Connect:
+      return Connect();
+    case TSmtpStep::Helo:
+      return Helo();
+    case TSmtpStep::Vrfy:
+      return Vrfy();
+    case TSmtpStep::MailFrom:
+      return MailFrom();
+    case TSmtpStep::RcptTo:
+      return RcptTo();
+    case TSmtpStep::Data:
+      return Data();
+    case TSmtpStep::Quit:
+      return Quit();
+    case TSmtpStep::Rset:
+      return Rset();
+    case TSmtpStep::None:
+      return;
+  }
+}
+
+void TCustomSmtpClient::Open() {
+  if (FSessionUp) throw SmtpException("SMTP component already connected");
+  CheckReady();
+  StartCompound(rqOpen, stepBit(TSmtpStep::Connect) | stepBit(TSmtpStep::Helo));
+}
+
+void TCustomSmtpClient::Mail() {
+  CheckReady();
+  StartCompound(
+      rqMail, stepBit(TSmtpStep::MailFrom) | stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data));
+}
+
+// ---- connection ----
+
+void TCustomSmtpClient::Connect() {
+  CheckReady();
+  if (FSessionUp) throw SmtpException("SMTP component already connected");
+  const Snapshot before(*this);
+  if (!FCompound) FRqType = rqConnect;
+  FDoneSignalled = false;
+  FReplyLen = 0;
+  FOutcome = 0;
+  SetState(scLookingUp);
+  FSocket->OnDataSent = nullptr;
+  FSocket->OnDnsLookupDone = [this](TCustomWSocket&, std::uint16_t error) {
+    SocketDnsLookupDone(error);
+  };
+  try {
+    FSocket->DnsLookup(Host);
+  } catch (...) {
+    // Nothing was started: the client stays usable instead of stuck looking up.
+    before.restore(*this);
+    throw;
+  }
+}
+
+void TCustomSmtpClient::SocketDnsLookupDone(int error) {
+  if (error != 0) return ConnectFailed(error);
+  try {
+    FSocket->SetAddr(FSocket->DnsResult());
+    FSocket->SetProto("tcp");
+    FSocket->SetPort(Port);
+    FSocket->OnSessionConnected = [this](TCustomWSocket&, std::uint16_t e) {
+      SocketSessionConnected(e);
+    };
+    FSocket->OnDataAvailable = [this](TCustomWSocket&, std::uint16_t e) { SocketDataAvailable(e); };
+    SetState(scConnecting);
+    FSocket->Connect();
+  } catch (const std::exception& e) {
+    // An unusable port or a socket that cannot be made: the request ends with the reason
+    // instead of the exception escaping into the event loop.
+    FLastResponse = std::string("500 ") + e.what();
+    FReplyCode = 500;
+    EndRequest(kErrorInvalidArgument, FLastResponse);
+    FSocket->Abort();
+  }
+}
+
+void TCustomSmtpClient::ConnectFailed(int error) {
+  FLastResponse = socketErrorResponse(error);
+  FReplyCode = 500;
+  FSessionUp = false;
+  if (FErrorMessage.empty()) FErrorMessage = FLastResponse;
+  DoRequestDone(error);
+}
+
+void TCustomSmtpClient::SocketSessionConnected(int error) {
+  if (error != 0) {
+    ConnectFailed(error);
+    FSocket->Close();
+    SetState(scReady);
+    return;
+  }
+  FSessionUp = true;
+  SetState(scAwaitingGreeting);
+}
+
+void TCustomSmtpClient::SocketSessionClosed(int error) {
+  FSessionUp = false;
+  DoSessionClosed(error);
+  DoRequestDone(kErrorConnectionLost);
+  if (FState != scReady && FState != scAborting) SetState(scReady);
+}
+
+void TCustomSmtpClient::Abort() {
+  SetState(scAborting);
+  try {
+    FSocket->CancelLookup();
+    FSocket->Abort();
+  } catch (...) {
+    SetState(scReady);
+    throw;
+  }
+  SetState(scReady);
+}
+
+// ---- replies ----
+
+void TCustomSmtpClient::SocketDataAvailable(int error) {
+  const int room = kReplyPendingMax - FReplyLen;
+  if (room <= 0) return;
+  const int count = FSocket->Receive(FReplyBuffer.data() + FReplyLen, room);
+  if (count <= 0) return;
+  FReplyLen += count;
+  FReplyBuffer[static_cast<size_t>(FReplyLen)] = '\0';
+  while (FReplyLen > 0) {
+    std::optional<std::string> line = takeReplyLine(FReplyBuffer.data(), FReplyLen);
+    if (!line) break;
+    FLastResponse = std::move(*line);
+    // Whatever a reply sets going (the next step, a handler) raises here, where no caller can
+    // catch it: it ends the request instead of leaving it open for ever.
+    try {
+      DoResponse(FLastResponse);
+      ReplyLineReceived(error);
+    } catch (const std::exception& e) {
+      FailRequest(e.what());
+    }
+    if (!FSessionUp) return;  // what follows a closed conversation means nothing
+  }
+  if (FReplyLen < kReplyPendingMax) return;
+  // The buffer is full and holds no line end: no reply can ever be completed, so the
+  // conversation is over rather than stuck.
+  FReplyLen = 0;
+  FLastResponse = "500 Reply line too long";
+  FReplyCode = 500;
+  EndRequest(500, FLastResponse);
+  Abort();
+}
+
+void TCustomSmtpClient::ReplyLineReceived(int error) {
+  switch (FState) {
+    case scAwaitingGreeting: {
+      DoDisplay("< " + FLastResponse);
+      const ReplyCode reply = parseReplyCode(FLastResponse);
+      FReplyCode = reply.code;
+      if (reply.continuation) return;
+      if (FReplyCode != 220) {
+        if (FErrorMessage.empty()) FErrorMessage = FLastResponse;
+        FOutcome = FReplyCode;
+        FSocket->Close();
+        return;
+      }
+      SetState(scConnected);
+      DoSessionConnected(error);
+      DoRequestDone(0);
+      return;
+    }
+    case scAwaitingReply:
+      if (!FNext) throw SmtpException("Program error: FNext is nil");
+      (this->*FNext)();
+      return;
+    default:
+      DoDisplay("< " + FLastResponse);
+      return;
+  }
+}
+
+// ---- single commands ----
+
+void TCustomSmtpClient::Helo() {
+  CheckReady();
+  CheckConnected();
+  const std::string name = SignOn.empty() ? OwnHostName() : SignOn;
+  FStep = TSmtpStep::Helo;
+  ExecCommand(rqHelo, "HELO " + singleLine(name), {250}, nullptr);
+}
+
+void TCustomSmtpClient::Vrfy() {
+  FStep = TSmtpStep::Vrfy;
+  ExecCommand(rqVrfy, "VRFY " + singleLine(HdrTo), {250}, nullptr);
+}
+
+void TCustomSmtpClient::MailFrom() {
+  FStep = TSmtpStep::MailFrom;
+  ExecCommand(rqMailFrom, "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">", {250}, nullptr);
+}
+
+void TCustomSmtpClient::Rset() {
+  FStep = TSmtpStep::Rset;
+  ExecCommand(rqRset, "RSET", {250}, nullptr);
+}
+
+void TCustomSmtpClient::Quit() {
+  CheckReady();
+  FStep = TSmtpStep::Quit;
+  if (FSessionUp) {
+    ExecCommand(rqQuit, "QUIT", {221}, nullptr);
+    return;
+  }
+  if (!FCompound) FRqType = rqQuit;
+  FDoneSignalled = false;
+  DoRequestDone(0);
+}
+
+void TCustomSmtpClient::RcptTo() {
+  if (RcptName.empty()) throw SmtpException("RcptName list is empty");
+  CheckReady();
+  CheckConnected();
+  FCursor = -1;
+  SendRecipient();
+}
+
+void TCustomSmtpClient::SendRecipient() {
+  ++FCursor;
+  const bool last = FCursor >= static_cast<int>(RcptName.size()) - 1;
+  FStep = TSmtpStep::RcptTo;
+  ExecCommand(rqRcptTo,
+              "RCPT TO:<" + singleLine(trimmed(RcptName[static_cast<size_t>(FCursor)])) + ">",
+              {250, 251}, last ? nullptr : &TCustomSmtpClient::NextRecipient);
+}
+
+// Only the last recipient's reply decides; a refused earlier one is only shown.
+void TCustomSmtpClient::NextRecipient() {
+  SetState(scContinuing, false);
+  SendRecipient();
+}
+
+// ---- the message ----
+
+void TCustomSmtpClient::Data() {
+  CheckReady();
+  CheckConnected();
+  FBodyLine = 0;
+  FMoreBody = true;
+  FCursor = -1;
+  FHeader.clear();
+  FHeader.push_back("From: " + singleLine(HdrFrom));
+  FHeader.push_back("To: " + singleLine(HdrTo));
+  FHeader.push_back("Subject: " + singleLine(HdrSubject));
+  FHeader.push_back("Mime-Version: 1.0");
+  FHeader.push_back("Content-Type: text/plain; charset=\"" + singleLine(CharSet) + "\"");
+  FHeader.push_back("Date: " + FormatMailDate(std::time(nullptr)));
+  DoBuildHeader(FHeader);
+  FHeader.push_back("");
+  FStep = TSmtpStep::Data;
+  ExecCommand(rqData, "DATA", {354}, &TCustomSmtpClient::DataReplied);
+}
+
+void TCustomSmtpClient::DataReplied() {
+  if (FOutcome != 0) {
+    DoRequestDone(FOutcome);
+    return;
+  }
+  ContinueData();
+}
+
+void TCustomSmtpClient::ContinueData() {
+  SetState(scContinuing, false);
+  DataNext();
+}
+
+// One line goes into the socket at a time; the next is made when the socket reports it sent.
+void TCustomSmtpClient::DataNext() {
+  if (!FSessionUp) {
+    FSocket->OnDataSent = nullptr;
+    return;
+  }
+  ++FCursor;
+  if (FCursor < static_cast<int>(FHeader.size())) {
+    SendHeaderLine(FHeader[static_cast<size_t>(FCursor)]);
+    return;
+  }
+  if (FMoreBody) {
+    ++FBodyLine;
+    FBodyBuffer[0] = '\0';
+    std::string failure;
+    try {
+      DoGetData(FBodyLine, FBodyBuffer.data(), FMoreBody, kBodyMaxLen);
+    } catch (const std::exception& e) {
+      failure = e.what();
+    } catch (...) {
+      failure = "The message body could not be produced";
+    }
+    if (!failure.empty()) {
+      // A message that cannot be produced whole is never ended with ".": the connection goes,
+      // and the server throws the partial message away.
+      FSocket->OnDataSent = nullptr;
+      EndRequest(kErrorConnectionAborted, failure);
+      Abort();
+      return;
+    }
+    if (FMoreBody) {
+      SendBodyLine();
+      return;
+    }
+  }
+  FSocket->OnDataSent = nullptr;
+  ExecCommand(rqData, ".", {250}, nullptr);
+}
+
+void TCustomSmtpClient::SendHeaderLine(const std::string& line) {
+  // A line too long for the line buffer gets room beyond itself for the hooks, instead of
+  // being cut.
+  const size_t size = std::max(static_cast<size_t>(kLineBufferSize),
+                               line.size() + 1 + static_cast<size_t>(kHeaderHookRoom));
+  FHeaderBuffer.assign(size, '\0');
+  std::memcpy(FHeaderBuffer.data(), line.data(), line.size());
+  DoHeaderLine(FHeaderBuffer.data(), static_cast<int>(size));
+  FHeaderBuffer.back() = '\0';
+  const std::string wire = foldHeaderLine(FHeaderBuffer.data());
+  SendText(wire.data(), wire.size());
+}
+
+void TCustomSmtpClient::SendBodyLine() {
+  const std::string_view text(FBodyBuffer.data(),
+                              strnlen(FBodyBuffer.data(), static_cast<size_t>(kBodyMaxLen)));
+  const std::vector<std::string_view> pieces = splitBodyLine(text);
+  std::string wire;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const size_t start = wire.size();
+    if (!pieces[i].empty() && pieces[i][0] == '.') wire += '.';
+    wire += pieces[i];
+    DoDisplay("> " + wire.substr(start));
+    if (i + 1 < pieces.size()) wire += "\r\n";
+  }
+  SendText(wire.data(), wire.size());
+}
+
+// Puts one line into the socket and starts it going; its CR LF is what starts the transmission.
+void TCustomSmtpClient::SendText(const char* text, size_t length) {
+  FSocket->OnDataSent = [this](TCustomWSocket&, std::uint16_t) { ContinueData(); };
+  FSocket->QueueData(text, static_cast<int>(length));
+  FSocket->SendText("\r\n");
+}
+
+}  // namespace zelvaro::net

@@ -1,0 +1,211 @@
+#pragma once
+
+// The non-blocking SMTP client (RFC 821: HELO, MAIL, RCPT, DATA, RSET, VRFY, QUIT; one command
+// outstanding at a time). Every request returns at once and ends later, exactly once, with
+// OnRequestDone delivered from the event loop after the handler that ended it has returned.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "net/smtp_limits.h"
+#include "platform/eventloop.h"
+
+namespace zelvaro::net {
+
+class TWSocket;
+class TCustomSmtpClient;
+
+// Misuse of the client (wrong state, missing setting).
+class SmtpException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum TSmtpRequest : int {
+  rqConnect,
+  rqHelo,
+  rqMailFrom,
+  rqVrfy,
+  rqRcptTo,
+  rqData,
+  rqQuit,
+  rqRset,
+  rqOpen,
+  rqMail
+};
+
+enum TSmtpClientState : int {
+  scReady,
+  scLookingUp,
+  scConnecting,
+  scConnected,
+  scContinuing,
+  scAwaitingGreeting,
+  scAwaitingReply,
+  scAborting
+};
+
+// Steps of the compound requests; each step's number is its bit in the set of pending steps.
+enum class TSmtpStep : int { None, Helo, Connect, MailFrom, RcptTo, Data, Vrfy, Quit, Rset };
+using TSmtpSteps = std::uint16_t;
+constexpr TSmtpSteps stepBit(TSmtpStep step) {
+  return TSmtpSteps(1u << static_cast<int>(step));
+}
+
+using TSmtpDisplay = std::function<void(TCustomSmtpClient& Sender, const std::string& Msg)>;
+// Msg is a zero-terminated line the handler may rewrite within Size bytes, terminator included;
+// it may embed CR LF to add header lines.
+using TSmtpHeaderLineEvent = std::function<void(TCustomSmtpClient& Sender, char* Msg, int Size)>;
+// Writes body line LineNum (from 1) into MsgLine, at most MaxLen bytes with the terminator, or
+// sets More to false when the body has ended.
+using TSmtpGetDataEvent = std::function<void(TCustomSmtpClient& Sender, int LineNum, char* MsgLine,
+                                             int MaxLen, bool& More)>;
+using TSmtpRequestDone =
+    std::function<void(TCustomSmtpClient& Sender, TSmtpRequest RqType, std::uint16_t Error)>;
+using TSmtpNotify = std::function<void(TCustomSmtpClient& Sender)>;
+using TSmtpSessionEvent = std::function<void(TCustomSmtpClient& Sender, std::uint16_t Error)>;
+using TSmtpBuildHeader =
+    std::function<void(TCustomSmtpClient& Sender, std::vector<std::string>& Header)>;
+
+class TCustomSmtpClient {
+ public:
+  // The message number of the request-done notification.
+  static constexpr unsigned kRequestDoneMessage = 1025;
+
+  TCustomSmtpClient();
+  virtual ~TCustomSmtpClient();
+  TCustomSmtpClient(const TCustomSmtpClient&) = delete;
+  TCustomSmtpClient& operator=(const TCustomSmtpClient&) = delete;
+
+  std::string Host;
+  std::string Port = "smtp";
+  std::string SignOn;  // argument of HELO; empty: this machine's host name
+  std::string FromName;
+  std::vector<std::string> RcptName;
+  std::string HdrFrom;
+  std::string HdrTo;  // also the argument of VRFY
+  std::string HdrSubject;
+  std::string CharSet = "iso-8859-1";
+  int Tag = 0;
+
+  // The reply line or built text of the first failure of the current request.
+  const std::string& ErrorMessage() const { return FErrorMessage; }
+  // The last reply line received, without its line end.
+  const std::string& LastResponse() const { return FLastResponse; }
+  TSmtpClientState State() const { return FState; }
+  // The connection is up (from the TCP connection until it closes).
+  bool Connected() const { return FSessionUp; }
+
+  TSmtpDisplay OnDisplay;
+  TSmtpDisplay OnCommand;
+  TSmtpDisplay OnResponse;
+  TSmtpGetDataEvent OnGetData;
+  TSmtpHeaderLineEvent OnHeaderLine;
+  TSmtpRequestDone OnRequestDone;
+  TSmtpNotify OnEngineState;
+  TSmtpSessionEvent OnSessionConnected;
+  TSmtpSessionEvent OnSessionClosed;
+  TSmtpBuildHeader OnBuildHeader;
+
+  virtual void Connect();
+  virtual void Helo();
+  virtual void Vrfy();
+  virtual void MailFrom();
+  virtual void RcptTo();
+  virtual void Data();
+  virtual void Quit();
+  virtual void Rset();
+  virtual void Abort();
+  // Connect and HELO.
+  virtual void Open();
+  // MAIL FROM, RCPT TO for every recipient, DATA with the header and the body.
+  virtual void Mail();
+
+ protected:
+  virtual void DoDisplay(const std::string& Msg);
+  virtual void DoCommand(const std::string& Msg);
+  virtual void DoResponse(const std::string& Msg);
+  virtual void DoRequestDone(int Error);
+  virtual void DoChangeState();
+  virtual void DoGetData(int LineNum, char* MsgLine, bool& More, int MaxLen);
+  virtual void DoHeaderLine(char* Msg, int Size);
+  virtual void DoBuildHeader(std::vector<std::string>& Header);
+  virtual void DoSessionConnected(int Error);
+  virtual void DoSessionClosed(int Error);
+  virtual void WriteCommand(const std::string& Line);
+  virtual void WndProc(const platform::Notification& Msg);
+
+ private:
+  using Continuation = void (TCustomSmtpClient::*)();
+  class NotificationWindow;
+  struct Snapshot;
+
+  // The one place the state changes; `announce` false for the quiet moves to scContinuing
+  // between the lines of one command.
+  void SetState(TSmtpClientState state, bool announce = true);
+  void CheckReady() const;
+  void CheckConnected() const;
+
+  void ExecCommand(TSmtpRequest request, const std::string& line,
+                   std::initializer_list<int> accepted, Continuation afterReply);
+  void HandleReply();
+  void StartCompound(TSmtpRequest request, TSmtpSteps steps);
+  void RunSteps();
+  void StartStep(TSmtpStep step);
+  bool RequestInProgress() const;
+  void EndRequest(int error, const std::string& message);
+  void FailRequest(const std::string& message);
+
+  void SocketDnsLookupDone(int error);
+  void SocketSessionConnected(int error);
+  void SocketSessionClosed(int error);
+  void SocketDataAvailable(int error);
+  void ReplyLineReceived(int error);
+  void ConnectFailed(int error);
+
+  void SendRecipient();
+  void NextRecipient();
+  void DataReplied();
+  void ContinueData();
+  void DataNext();
+  void SendHeaderLine(const std::string& line);
+  void SendBodyLine();
+  void SendText(const char* text, size_t length);
+
+  std::unique_ptr<NotificationWindow> FWindow;
+  std::unique_ptr<TWSocket> FSocket;
+  std::string FErrorMessage;
+  std::string FLastResponse;
+
+  TSmtpClientState FState = scReady;
+  bool FSessionUp = false;
+  TSmtpRequest FRqType = rqConnect;
+  bool FDoneSignalled = true;
+  int FReplyLen = 0;
+  int FOutcome = 0;
+  int FReplyCode = 0;
+  std::array<char, smtp_limits::kReplyBufferSize> FReplyBuffer{};
+  Continuation FNext = nullptr;
+  TSmtpSteps FSteps = 0;
+  TSmtpStep FStep = TSmtpStep::None;
+  int FCompoundOutcome = 0;
+  bool FCompound = false;
+  Continuation FResume = nullptr;
+  std::array<int, smtp_limits::kMaxAcceptedCodes + 1> FAccepted{};
+  Continuation FAfterReply = nullptr;
+  int FCursor = 0;
+  std::vector<std::string> FHeader;
+  int FBodyLine = 0;
+  bool FMoreBody = false;
+
+  std::array<char, smtp_limits::kBodyBufferSize> FBodyBuffer{};
+  std::vector<char> FHeaderBuffer;
+};
+
+}  // namespace zelvaro::net
