@@ -1,0 +1,173 @@
+#include "send/smtp_cli.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "net/smtp_limits.h"
+#include "net/smtp_text.h"
+#include "send/mime_text.h"
+
+namespace zelvaro::send {
+
+using net::smtp_limits::kBase64BytesPerLine;
+using net::smtp_limits::kBodyBufferSize;
+using net::smtp_limits::kBodyMaxLen;
+
+namespace {
+
+// Copies as much of `text` as the buffer holds with its terminating zero.
+void copyLine(const std::string& text, char* buffer, int size) {
+  if (size <= 0) return;
+  const size_t length = std::min(text.size(), static_cast<size_t>(size - 1));
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+}
+
+}  // namespace
+
+EmailFileList& EmailFileList::operator=(const std::vector<std::string>& lines) {
+  std::vector<std::string> paths;
+  for (const std::string& line : lines) {
+    std::string path = net::trimmed(line);
+    if (path.empty()) continue;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+      throw net::SmtpException("File not found '" + path + "'");
+    }
+    paths.push_back(std::move(path));
+  }
+  paths_ = std::move(paths);
+  return *this;
+}
+
+TSmtpCli::TSmtpCli() {
+  CharSet = "utf-8";
+}
+
+TSmtpCli::~TSmtpCli() = default;
+
+void TSmtpCli::Data() {
+  TextPartPending = true;
+  AttachmentIndex = 0;
+  TextLineNumber = 0;
+  AttachmentOpen = false;
+  PendingLines.clear();
+  if (AttachmentFile.isOpen()) AttachmentFile.close();
+  if (EmailFiles.empty()) {
+    MimeBoundary.clear();
+  } else {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    MimeBoundary = mimeBoundary(local);
+    PendingLines = {
+        "This is a multipart MIME message.",
+        "",
+        "--" + MimeBoundary,
+        "Content-Type: text/plain; charset=\"" + net::singleLine(CharSet) + "\"",
+        std::string("Content-Transfer-Encoding: ") + (TextHasHighBytes() ? "8bit" : "7bit"),
+        ""};
+  }
+  TCustomSmtpClient::Data();
+}
+
+// The text part's header comes before its lines, so they are looked at once beforehand. The
+// owner serves lines by number, so asking twice gives the same lines.
+bool TSmtpCli::TextHasHighBytes() {
+  char line[kBodyBufferSize];
+  try {
+    for (int number = 1;; ++number) {
+      bool more = true;
+      line[0] = '\0';
+      TCustomSmtpClient::DoGetData(number, line, more, kBodyMaxLen);
+      if (!more) return false;
+      for (const char* c = line; *c != '\0' && c < line + kBodyMaxLen; ++c) {
+        if (static_cast<unsigned char>(*c) >= 0x80) return true;
+      }
+    }
+  } catch (...) {
+    return false;  // the body fails again when it is sent, and ends the message there
+  }
+}
+
+void TSmtpCli::DoHeaderLine(char* Msg, int Size) {
+  if (!MimeBoundary.empty() && Size >= 13 && strncasecmp(Msg, "CONTENT-TYPE:", 13) == 0) {
+    copyLine("Content-Type: multipart/mixed;\r\n\tboundary=\"" + MimeBoundary + "\"", Msg, Size);
+  }
+  TCustomSmtpClient::DoHeaderLine(Msg, Size);
+}
+
+void TSmtpCli::DoGetData(int, char* MsgLine, bool& More, int MaxLen) {
+  if (!PendingLines.empty()) {
+    copyLine(PendingLines.front(), MsgLine, MaxLen);
+    PendingLines.pop_front();
+    More = true;
+    return;
+  }
+  if (TextPartPending) {
+    ++TextLineNumber;
+    More = true;
+    TCustomSmtpClient::DoGetData(TextLineNumber, MsgLine, More, MaxLen);
+    if (More) return;
+    TextPartPending = false;
+  }
+  if (AttachmentOpen) {
+    std::string line;
+    bool fileMore = false;
+    EncodeAttachmentLine(AttachmentFile, line, fileMore);
+    if (!fileMore) {
+      CloseAttachment(AttachmentFile);
+      AttachmentOpen = false;
+      ++AttachmentIndex;
+      if (AttachmentIndex >= EmailFiles.size()) {
+        PendingLines.push_back("");
+        PendingLines.push_back("--" + MimeBoundary + "--");
+      }
+    }
+    copyLine(line, MsgLine, MaxLen);
+    More = true;
+    return;
+  }
+  if (AttachmentIndex < EmailFiles.size()) {
+    const std::string& path = EmailFiles[AttachmentIndex];
+    OpenAttachment(AttachmentFile, path);
+    QueuePartHeader(path);
+    AttachmentOpen = true;
+    copyLine("", MsgLine, MaxLen);
+    More = true;
+    return;
+  }
+  More = false;
+}
+
+void TSmtpCli::QueuePartHeader(const std::string& path) {
+  const std::string name = quotedParameter(attachmentFileName(path));
+  PendingLines.push_back("--" + MimeBoundary);
+  PendingLines.push_back("Content-Type: application/octet-stream;");
+  PendingLines.push_back("\tname=\"" + name + "\"");
+  PendingLines.push_back("Content-Transfer-Encoding: base64");
+  PendingLines.push_back("Content-Disposition: attachment;");
+  PendingLines.push_back("\tfilename=\"" + name + "\"");
+  PendingLines.push_back("");
+}
+
+void TSmtpCli::OpenAttachment(AttachmentReader& file, const std::string& path) {
+  file.open(path);
+}
+
+void TSmtpCli::EncodeAttachmentLine(AttachmentReader& file, std::string& line, bool& more) {
+  unsigned char bytes[kBase64BytesPerLine];
+  const size_t count = file.read(bytes, sizeof bytes);
+  line = base64Line(bytes, count);
+  more = !file.atEnd();
+}
+
+void TSmtpCli::CloseAttachment(AttachmentReader& file) {
+  file.close();
+}
+
+}  // namespace zelvaro::send

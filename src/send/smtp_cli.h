@@ -1,0 +1,67 @@
+#pragma once
+
+// The message composer: the SMTP client that turns the header, the owner's body lines and a
+// list of files into a plain message, or into a MIME multipart message with one base64 part
+// per file.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "net/smtp_client.h"
+#include "send/attachment_reader.h"
+
+namespace zelvaro::send {
+
+// The files to attach, in order. The session clears it and appends paths it has checked;
+// assigning a whole list trims every line, skips empty ones and refuses the whole list when a
+// path does not exist.
+class EmailFileList {
+ public:
+  EmailFileList& operator=(const std::vector<std::string>& lines);
+  void clear() { paths_.clear(); }
+  void push_back(std::string path) { paths_.push_back(std::move(path)); }
+  size_t size() const { return paths_.size(); }
+  bool empty() const { return paths_.empty(); }
+  const std::string& operator[](size_t index) const { return paths_[index]; }
+  std::vector<std::string>::const_iterator begin() const { return paths_.begin(); }
+  std::vector<std::string>::const_iterator end() const { return paths_.end(); }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+class TSmtpCli : public net::TCustomSmtpClient {
+ public:
+  // The program's text is UTF-8, so that is the charset this client declares.
+  TSmtpCli();
+  ~TSmtpCli() override;
+
+  EmailFileList EmailFiles;
+
+  void Data() override;
+
+ protected:
+  // Ignores the engine's line number: each call yields the next line of the message body.
+  void DoGetData(int LineNum, char* MsgLine, bool& More, int MaxLen) override;
+  void DoHeaderLine(char* Msg, int Size) override;
+
+  virtual void OpenAttachment(AttachmentReader& file, const std::string& path);
+  // Up to 45 bytes as one base64 line; more is false once the last byte has been read.
+  virtual void EncodeAttachmentLine(AttachmentReader& file, std::string& line, bool& more);
+  virtual void CloseAttachment(AttachmentReader& file);
+
+ private:
+  bool TextHasHighBytes();
+  void QueuePartHeader(const std::string& path);
+
+  std::deque<std::string> PendingLines;
+  std::string MimeBoundary;
+  size_t AttachmentIndex = 0;
+  AttachmentReader AttachmentFile;
+  bool AttachmentOpen = false;
+  bool TextPartPending = false;
+  int TextLineNumber = 0;
+};
+
+}  // namespace zelvaro::send
