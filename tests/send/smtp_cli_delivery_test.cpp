@@ -1,0 +1,82 @@
+// Messages delivered to a real SMTP server (aiosmtpd) and read back by a real MIME parser
+// (Python's email package).
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "aiosmtpd_server.h"
+#include "smtp_cli_fixture.h"
+
+namespace zelvaro::send {
+namespace {
+
+using End = test::SmtpRequests::End;
+
+class DeliveryTest : public test::SmtpCliFixture {
+ protected:
+  void deliver() {
+    client.Port = std::to_string(server.port());
+    ASSERT_EQ(open(), (End{net::rqOpen, 0})) << client.ErrorMessage();
+    ASSERT_EQ(mail(), (End{net::rqMail, 0})) << client.ErrorMessage();
+    ASSERT_EQ(quit(), (End{net::rqQuit, 0})) << client.ErrorMessage();
+    ASSERT_TRUE(server.hasMessage(1));
+    EXPECT_EQ(server.message(1, "defects"), "");
+  }
+
+  static std::string randomBytes(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
+    return bytes;
+  }
+
+  test::AiosmtpdServer server;
+};
+
+TEST_F(DeliveryTest, APlainMessageArrivesAsWritten) {
+  client.RcptName = {"one@example.org", "two@example.org"};
+  client.HdrTo = "one@example.org,two@example.org";
+  memo = {"Turn 2405 is ready.", ".", "..double", ""};
+  deliver();
+  EXPECT_EQ(server.message(1, "envelope"), "host@example.org\none@example.org\ntwo@example.org\n");
+  EXPECT_EQ(server.message(1, "from"), "Game Host <host@example.org>");
+  EXPECT_EQ(server.message(1, "to"), "one@example.org, two@example.org");
+  EXPECT_EQ(server.message(1, "subject"), "Turn 2405 of abc");
+  EXPECT_EQ(server.message(1, "text"), "Turn 2405 is ready.\r\n.\r\n..double\r\n\r\n");
+  EXPECT_EQ(server.message(1, "attachments"), "");
+}
+
+TEST_F(DeliveryTest, EveryAttachmentDecodesToTheFilesBytes) {
+  memo = {"Grüße, player 3!", "Your turn is attached."};
+  const std::string sizes[] = {"0", "1", "45", "46", "1000", "300007"};
+  std::vector<std::string> contents;
+  for (const std::string& size : sizes) {
+    contents.push_back(randomBytes(std::stoul(size), static_cast<unsigned>(contents.size())));
+    writeAttachment("abc.m" + size, contents.back());
+  }
+  deliver();
+  EXPECT_EQ(server.message(1, "subject"), "Turn 2405 of abc");
+  EXPECT_EQ(server.message(1, "text"), "Grüße, player 3!\r\nYour turn is attached.\r\n");
+  EXPECT_EQ(server.message(1, "content-type").rfind("multipart/mixed", 0), 0u);
+  std::string names;
+  for (const std::string& size : sizes) names += "abc.m" + size + "\n";
+  EXPECT_EQ(server.message(1, "attachments"), names);
+  for (size_t i = 0; i < contents.size(); ++i) {
+    EXPECT_EQ(server.message(1, "attachment-" + std::to_string(i + 1)), contents[i])
+        << "attachment of " << sizes[i] << " bytes";
+  }
+}
+
+TEST_F(DeliveryTest, OddFileNamesSurviveQuoting) {
+  memo = {"x"};
+  const std::string bytes = randomBytes(100, 7);
+  writeAttachment("say \"hi\" to abc.m3", bytes);
+  deliver();
+  EXPECT_EQ(server.message(1, "attachments"), "say \"hi\" to abc.m3\n");
+  EXPECT_EQ(server.message(1, "attachment-1"), bytes);
+}
+
+}  // namespace
+}  // namespace zelvaro::send
