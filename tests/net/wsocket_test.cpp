@@ -270,6 +270,24 @@ TEST(Receive, AHandlerThatReadsNothingDoesNotHangTheLoop) {
   EXPECT_EQ(c.probe.ReadCount(), 7);
 }
 
+TEST(Receive, DrainUntilClosedDeliversTheRestAndReturnsOnThePeersClose) {
+  Connected c;
+  c.peer.send("rest of it");
+  c.peer.close();
+  bool timedOut = false;
+  platform::Timer deadline;  // ends the wait (by aborting) instead of hanging the test
+  deadline.onTick = [&] {
+    timedOut = true;
+    c.probe.Abort();
+  };
+  deadline.setInterval(20000);
+  deadline.setEnabled(true);
+  c.probe.DrainUntilClosed();
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(c.probe.received, "rest of it");
+  EXPECT_EQ(c.probe.State(), wsClosed);
+}
+
 TEST(Close, SessionClosedIsRaisedOncePerConnection) {
   Connected c;
   c.probe.Close();
