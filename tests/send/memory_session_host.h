@@ -3,8 +3,8 @@
 // The window side of a send session, kept in memory: what the session read from and every
 // call it made, in order.
 
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "send/session_host.h"
@@ -15,7 +15,10 @@ class MemorySessionHost : public send::SessionHost {
  public:
   const core::Settings& settings() override { return settingsValue; }
   void clearLogWindow() override { logWindow.clear(); }
-  void appendLogWindowLine(const std::string& line) override { logWindow.push_back(line); }
+  void appendLogWindowLine(const std::string& line) override {
+    logWindow.push_back(line);
+    if (onLogLine) onLogLine(line);
+  }
 
   core::Game& game() override { return gameValue; }
   void clearMonitor() override { monitor.clear(); }
@@ -33,6 +36,8 @@ class MemorySessionHost : public send::SessionHost {
 
   core::Settings settingsValue;
   core::Game gameValue;
+  // Runs after each log line: lets a test change what the session reads next.
+  std::function<void(const std::string&)> onLogLine;
 
   std::vector<std::string> logWindow;
   std::vector<std::string> monitor;

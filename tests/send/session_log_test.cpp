@@ -64,15 +64,6 @@ TEST_F(SessionLogTest, AppendWritesTheHeaderOnceAndAgainWhenTheFileIsGone) {
   EXPECT_EQ(file(), logFileHeader() + "\r\n\r\nthird\r\n");
 }
 
-TEST_F(SessionLogTest, SettingsChangedBetweenLinesTakeEffectAtTheNextLine) {
-  session({"window only"});
-  host.settingsValue.logging = true;
-  test::writeFile(host.settingsValue.logfile, "");
-  log.LogLine("to the file");
-  EXPECT_EQ(file(), "to the file\r\n");
-  EXPECT_EQ(host.logWindow, (Lines{"window only", "to the file"}));
-}
-
 TEST_F(SessionLogTest, AnUnwritableFileIsToldOnceAndTheWindowKeepsEveryLine) {
   host.settingsValue.logging = true;
   host.settingsValue.logfile = dir.file("no such folder/session.log");

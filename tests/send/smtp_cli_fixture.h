@@ -1,16 +1,14 @@
 #pragma once
 
-// A composer set up as the send session sets it up, with the main window's two handlers written
-// the way the session has them: the Comments line after From, and body lines served by number
-// from the filled lines.
+// A composer set up as the send session sets it up, with the session's two handlers on it: the
+// Comments line after From, and body lines served by number from the filled lines.
 
 #include <gtest/gtest.h>
-#include <strings.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "send/message_hooks.h"
 #include "send/smtp_cli.h"
 #include "support/smtp_requests.h"
 #include "support/temp_dir.h"
@@ -28,22 +26,11 @@ class SmtpCliFixture : public ::testing::Test {
     client.HdrTo = "player@example.org";
     client.HdrSubject = "Turn 2405 of abc";
     client.OnHeaderLine = [](net::TCustomSmtpClient&, char* line, int size) {
-      static const std::string comment = "\r\nComments: This email was sent with Zelvaro.";
-      if (strncasecmp(line, "From:", 5) != 0) return;
-      if (std::strlen(line) + comment.size() < static_cast<size_t>(size)) {
-        std::strcat(line, comment.c_str());
-      }
+      send::addCommentsLine(line, size);
     };
     client.OnGetData = [this](net::TCustomSmtpClient&, int number, char* line, int maxLen,
                               bool& more) {
-      if (number > static_cast<int>(memo.size())) {
-        more = false;
-        return;
-      }
-      const std::string& text = memo[static_cast<size_t>(number - 1)];
-      const size_t length = std::min(text.size(), static_cast<size_t>(maxLen - 1));
-      std::memcpy(line, text.data(), length);
-      line[length] = '\0';
+      send::serveBodyLine(memo, number, line, maxLen, more);
     };
   }
 

@@ -1,0 +1,402 @@
+#include "send/send_session.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "core/game_file.h"
+#include "core/player_database.h"
+#include "core/stars_files.h"
+#include "core/text_file.h"
+#include "platform/clock_text.h"
+#include "platform/messages.h"
+#include "platform/socketerrors.h"
+#include "send/message_hooks.h"
+#include "send/templates.h"
+
+namespace zelvaro::send {
+
+namespace {
+
+// The editor's lines as typed: a template line holding line breaks is several lines.
+std::vector<std::string> typedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t begin = 0;
+  for (;;) {
+    const size_t end = text.find_first_of("\r\n", begin);
+    lines.push_back(text.substr(begin, end - begin));
+    if (end == std::string::npos) return lines;
+    begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+}
+
+// An RFC 5322 quoted string: a mail reader takes `"The \"Host\""` for the name The "Host".
+std::string quotedDisplayName(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string hourMinuteText(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[8];
+  std::strftime(text, sizeof text, "%H:%M", &local);
+  return text;
+}
+
+}  // namespace
+
+SendSession::SendSession(SessionHost& host, SessionTiming timing)
+    : host_(host), timing_(timing), log_(host) {
+  _smtp.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest request,
+                               std::uint16_t error) { _smtpRequestDone(request, error); };
+  _smtp.OnDisplay = [this](net::TCustomSmtpClient&, const std::string& text) {
+    _smtpDisplay(text);
+  };
+  _smtp.OnGetData = [this](net::TCustomSmtpClient&, int number, char* line, int maxLen,
+                           bool& more) { _smtpGetData(number, line, maxLen, more); };
+  _smtp.OnHeaderLine = [this](net::TCustomSmtpClient&, char* line, int size) {
+    _smtpHeaderLine(line, size);
+  };
+  _smtp.OnResponse = [this](net::TCustomSmtpClient&, const std::string& text) {
+    _smtpResponse(text);
+  };
+  // A lookup or a connection under way shows no trace line, but it is progress all the same.
+  _smtp.OnEngineState = [this](net::TCustomSmtpClient&) { markProgress(); };
+  smtp_timer.setInterval(timing_.pollMs);
+  smtp_timer.onTick = [this] { smtp_timerTimer(); };
+  Timer1.setInterval(timing_.overallResetMs);
+  Timer1.onTick = [this] { Timer1Timer(); };
+}
+
+SendSession::~SendSession() = default;
+
+bool SendSession::run() {
+  if (running_) return false;
+  running_ = true;
+  interrupted_ = false;
+  anyFailure_ = false;
+  allMailed_ = false;
+  selected_ = 0;
+  cleanlyMailed_ = 0;
+  Timer1.setEnabled(false);
+  overallPosition_ = 0;
+  host_.setOverallProgress(0);
+  fileMaximum_ = host_.fileProgressMaximum();
+  host_.clearMonitor();
+  host_.setSendEnabled(false);
+  try {
+    runSession();
+  } catch (const std::exception& e) {
+    // Whatever went wrong, the session ends in order and the window is usable again.
+    anyFailure_ = true;
+    abandonRequest();
+    platform::messages().show(e.what(), platform::MessageKind::Error);
+  }
+  host_.setSendEnabled(true);
+  running_ = false;
+  return allMailed_;
+}
+
+void SendSession::runSession() {
+  log_.BeginLog();
+  const std::time_t begun = std::time(nullptr);
+  log_.LogLine("Begin session. DateTime:" + platform::shortDateText(begun) + " " +
+               platform::longTimeText(begun));
+  {
+    const core::Game& game = host_.game();
+    log_.LogLine("Game:\"" + game.name + "\" XYfile:\"" + game.universePath +
+                 "\" Gameyear:" + std::to_string(game.year));
+  }
+  const core::Roster& roster = host_.game().roster;
+  if (roster.empty()) {
+    platform::showMessage("Send to WHO, bozo??");
+    return;
+  }
+  selected_ = static_cast<int>(std::count_if(roster.begin(), roster.end(),
+                                             [](const auto& entry) { return entry.sending(); }));
+  // Nobody selected mails nothing; the bar then stays where it is.
+  SessionStep_ = selected_ > 0 ? 100 / selected_ : 0;
+  log_.LogLine("Sending to:" + std::to_string(selected_) + "/" + std::to_string(roster.size()));
+  const std::string sender = senderText();
+  // The operator may change the roster while the session waits: it is read afresh each time.
+  for (size_t index = 0; index < host_.game().roster.size() && !interrupted_; ++index) {
+    sendEntry(index, sender);
+  }
+  endSession();
+  allMailed_ = !anyFailure_ && !interrupted_ && cleanlyMailed_ == selected_;
+}
+
+std::string SendSession::senderText() {
+  const core::Settings& settings = host_.settings();
+  const std::string& alias = host_.game().alias;
+  return quotedDisplayName(alias.empty() ? settings.defalias : alias) + " <" + settings.email + ">";
+}
+
+void SendSession::sendEntry(size_t index, const std::string& sender) {
+  const std::vector<std::string> fields = host_.game().roster[index].fields();
+  const int slot = static_cast<int>(index) + 1;
+  PlayerNumberText_ = playerNumberText(slot);
+  if (fields.size() < 3) return;
+  if (fields[1] != "1" || fields[2].empty()) {
+    if (fields[2].empty()) {
+      log_.LogLine("Player #" + std::to_string(slot) + " has no email adress.. what gives?");
+    }
+    return;
+  }
+  try {
+    mailEntry(slot, fields, sender);
+  } catch (const std::exception& e) {
+    // A file of the program that cannot be read: this entry is lost, the others may not be.
+    anyFailure_ = true;
+    abandonRequest();
+    platform::messages().show(e.what(), platform::MessageKind::Error);
+    log_.LogLine(std::string("Send failed: ") + e.what());
+    advanceBars();
+  }
+}
+
+void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
+                            const std::string& sender) {
+  const core::ServerAddress server = host_.settings().serverAddress();
+  // The server should have closed the last connection after its 221; one that is still up is
+  // closed here, since the client refuses to open another.
+  if (_smtp.Connected() || _smtp.State() != net::scReady) closeConnection();
+  _smtp.Host = server.host;
+  _smtp.Port = server.port;
+  _smtp.SignOn = server.host;
+  start(&net::TCustomSmtpClient::Open);
+  _smtp.RcptName.clear();
+
+  const std::string& name = fields[0];
+  std::string addresses = fields[2];
+  if (auto found = core::PlayerDatabase(host_.settings().database).addressesOf(name)) {
+    addresses = *found;
+  }
+  log_.LogLine("Recipient:" + name + " email(s):" + addresses);
+  log_.LogLine("Using new SMTP routine.");
+  const std::string normalized = NormalizeAddressList(addresses);
+  for (std::string& recipient : recipientsOf(normalized)) {
+    // ";;" leaves an empty item, and an empty RCPT TO:<> would be the null address.
+    if (!recipient.empty()) _smtp.RcptName.push_back(std::move(recipient));
+  }
+  _smtp.HdrTo = normalized;
+
+  bool everyFile = true;
+  Outcome outcome;
+  const bool recipients = !_smtp.RcptName.empty();
+  if (recipients) {
+    everyFile = attachFiles(slot, fields);
+    _smtp.HdrFrom = sender;
+    _smtp.FromName = host_.settings().email;
+    fillBody();
+    _smtp.HdrSubject = FillTemplate(host_.game().subject,
+                                    {host_.game().year, host_.game().name, PlayerNumberText_});
+    outcome = finish();
+    if (outcome.ok()) {
+      start(&net::TCustomSmtpClient::Mail);
+      outcome = finish();
+    }
+  } else {
+    log_.LogLine("Player #" + std::to_string(slot) + " has no email adress.. what gives?");
+    outcome = finish();
+  }
+  // Also after a refused message the server is told goodbye; a connection still up after
+  // that is closed.
+  if (outcome.ok() || _smtp.Connected()) {
+    start(&net::TCustomSmtpClient::Quit);
+    finish();
+  }
+  if (_smtp.Connected()) closeConnection();
+
+  if (!recipients) {
+    anyFailure_ = true;
+  } else if (!outcome.ok()) {
+    anyFailure_ = true;
+    log_.LogLine("Send failed: " + std::to_string(outcome.error) + " " + outcome.message);
+  } else {
+    // The server took the message: whatever it said to QUIT, the entry is done.
+    if (_smtp.LastResponse().find("221") == std::string::npos) {
+      platform::showMessage("Unexpected server response: " + _smtp.LastResponse());
+    }
+    log_.LogLine("Send complete.");
+    if (everyFile) {
+      ++cleanlyMailed_;
+    } else {
+      anyFailure_ = true;
+    }
+  }
+  advanceBars();
+}
+
+bool SendSession::attachFiles(int slot, const std::vector<std::string>& fields) {
+  _smtp.EmailFiles.clear();
+  std::vector<std::string> paths;
+  {
+    const core::Game& game = host_.game();
+    if (game.attachResults) paths.push_back(core::resultFileOf(game.basePath, slot));
+    if (game.attachUniverse) paths.push_back(core::universeFileOf(game.basePath));
+  }
+  paths.insert(paths.end(), fields.begin() + 3, fields.end());
+  bool everyFile = true;
+  for (const std::string& path : paths) {
+    if (core::fileExists(path)) {
+      _smtp.EmailFiles.push_back(path);
+      log_.LogLine("Attaching file:\"" + path + "\"");
+    } else {
+      everyFile = false;
+      platform::showMessage("File is missing: " + path);
+      log_.LogLine("File not found:\"" + path + "\"");
+    }
+  }
+  return everyFile;
+}
+
+void SendSession::fillBody() {
+  msgmemo_.clear();
+  const core::Game& game = host_.game();
+  const TemplateValues values{game.year, game.name, PlayerNumberText_};
+  for (const std::string& text : game.body) {
+    for (const std::string& line : typedLines(text)) msgmemo_.push_back(FillTemplate(line, values));
+  }
+}
+
+void SendSession::advanceBars() {
+  overallPosition_ += SessionStep_;
+  host_.setOverallProgress(overallPosition_);
+  // The maximum falls halfway back towards the length of the message just sent.
+  if (fileMaximum_ > DisplayLineCount) {
+    fileMaximum_ -= (fileMaximum_ - DisplayLineCount) / 2;
+    host_.setFileProgress(filePosition_, fileMaximum_);
+  }
+  DisplayLineCount = 0;
+}
+
+void SendSession::endSession() {
+  const std::time_t now = std::time(nullptr);
+  const std::string stamp = platform::shortDateText(now) + ", " + hourMinuteText(now);
+  try {
+    core::updateLastGenerated(host_.game(), stamp);
+  } catch (const std::exception& e) {
+    platform::messages().show(e.what(), platform::MessageKind::Error);
+  }
+  host_.showLastGenerated(stamp);
+  filePosition_ = 0;
+  host_.setFileProgress(0, fileMaximum_);
+  overallPosition_ = 100;
+  host_.setOverallProgress(overallPosition_);
+  Timer1.setEnabled(true);
+  log_.LogLine("End session at " + platform::longTimeText(now));
+  log_.LogLine("");
+  host_.showLogWindow();
+}
+
+// ---- waiting for a request ----
+
+// Armed before the request is issued, so that an end arriving while a message box is open is
+// not lost; a request that cannot even start ends its wait at once.
+void SendSession::start(void (net::TCustomSmtpClient::*request)()) {
+  RequestDoneFlag = false;
+  awaiting_ = true;
+  outcome_ = {};
+  markProgress();
+  if (!smtp_timer.enabled()) smtp_timer.setEnabled(true);
+  try {
+    (_smtp.*request)();
+  } catch (const std::exception& e) {
+    endWait(platform::WSAEINVAL, e.what());
+  }
+}
+
+SendSession::Outcome SendSession::finish() {
+  while (smtp_timer.enabled()) {
+    if (platform::applicationTerminating()) {
+      interrupted_ = true;
+      endWait(platform::WSAEINTR, platform::SocketErrorText(platform::WSAEINTR));
+      break;
+    }
+    platform::waitMessage();
+  }
+  // A request given up on (no progress, or the program ending) is still under way.
+  if (_smtp.State() != net::scReady) closeConnection();
+  return outcome_;
+}
+
+void SendSession::endWait(int error, std::string message) {
+  awaiting_ = false;
+  outcome_ = {error, std::move(message)};
+  smtp_timer.setEnabled(false);
+}
+
+void SendSession::abandonRequest() {
+  awaiting_ = false;
+  smtp_timer.setEnabled(false);
+  closeConnection();
+}
+
+// Aborting ends a request still under way with a notification of its own; it is let through
+// now, while nobody waits, so that it cannot end the next request's wait.
+void SendSession::closeConnection() {
+  _smtp.Abort();
+  platform::processMessages();
+}
+
+void SendSession::markProgress() {
+  lastProgress_ = std::chrono::steady_clock::now();
+}
+
+void SendSession::_smtpRequestDone(net::TSmtpRequest, std::uint16_t Error) {
+  if (!awaiting_) return;
+  if (Error == 0) {
+    awaiting_ = false;
+    RequestDoneFlag = true;
+    return;
+  }
+  // A failure ends the wait at once: there is nothing to gain from the next tick.
+  const std::string& message = _smtp.ErrorMessage();
+  endWait(Error, message.empty() ? platform::SocketErrorText(Error) : message);
+}
+
+void SendSession::smtp_timerTimer() {
+  if (RequestDoneFlag) {
+    smtp_timer.setEnabled(false);
+    return;
+  }
+  if (awaiting_ && std::chrono::steady_clock::now() - lastProgress_ >=
+                       std::chrono::milliseconds(timing_.stallTimeoutMs)) {
+    endWait(platform::WSAETIMEDOUT, platform::SocketErrorText(platform::WSAETIMEDOUT));
+  }
+}
+
+void SendSession::_smtpDisplay(const std::string& Msg) {
+  markProgress();
+  host_.appendMonitorLine(Msg);
+  ++DisplayLineCount;
+  fileMaximum_ = std::max(fileMaximum_, DisplayLineCount);
+  filePosition_ = DisplayLineCount;
+  host_.setFileProgress(filePosition_, fileMaximum_);
+}
+
+void SendSession::_smtpGetData(int LineNum, char* MsgLine, int MaxLen, bool& More) {
+  serveBodyLine(msgmemo_, LineNum, MsgLine, MaxLen, More);
+}
+
+void SendSession::_smtpHeaderLine(char* Msg, int Size) {
+  markProgress();
+  addCommentsLine(Msg, Size);
+}
+
+void SendSession::_smtpResponse(const std::string&) {
+  markProgress();
+}
+
+void SendSession::Timer1Timer() {
+  Timer1.setEnabled(false);
+  overallPosition_ = 0;
+  host_.setOverallProgress(0);
+}
+
+}  // namespace zelvaro::send

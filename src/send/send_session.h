@@ -1,0 +1,120 @@
+#pragma once
+
+// One run of the Send command over the current game's roster. Every entry marked for sending
+// gets one message over a connection of its own (Open, Mail, Quit): the filled subject and
+// body, his result file, the universe file and his extra files as the game asks. Every step
+// goes to the session log, the client's trace to the monitor. The session waits for the server
+// by running the event loop, so the window stays alive; a dead server costs the entry, never
+// the program.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/eventloop.h"
+#include "send/session_host.h"
+#include "send/session_log.h"
+#include "send/smtp_cli.h"
+
+namespace zelvaro::send {
+
+struct SessionTiming {
+  // A request's wait ends on the first tick of the poll timer after it succeeded.
+  int pollMs = 1000;
+  // A request that makes no progress this long (no reply, no line accepted) is aborted and
+  // fails with "Connection timed out".
+  int stallTimeoutMs = 120000;
+  // How long "Progress of all emails" stays full after the session.
+  int overallResetMs = 2000;
+};
+
+class SendSession {
+ public:
+  explicit SendSession(SessionHost& host, SessionTiming timing = {});
+  ~SendSession();
+  SendSession(const SendSession&) = delete;
+  SendSession& operator=(const SendSession&) = delete;
+
+  // Runs the session over the host's game and returns when the last entry is done (the
+  // window's Send button is off meanwhile). The base path and the year must be computed
+  // before. Returns allMailed(). A call while a session runs does nothing and returns false.
+  bool run();
+
+  bool running() const { return running_; }
+  // The last session mailed every selected entry, with every file it asked for, and nothing
+  // failed: what a batch run's exit status tells.
+  bool allMailed() const { return allMailed_; }
+
+  // The state a session leaves behind.
+  const std::string& PlayerNumberText() const { return PlayerNumberText_; }
+  int SessionStep() const { return SessionStep_; }
+  const std::vector<std::string>& msgmemo() const { return msgmemo_; }
+
+ private:
+  // How a request ended: 0, an SMTP reply code or a socket error number, and its text.
+  struct Outcome {
+    int error = 0;
+    std::string message;
+    bool ok() const { return error == 0; }
+  };
+
+  void runSession();
+  void sendEntry(size_t index, const std::string& sender);
+  void mailEntry(int slot, const std::vector<std::string>& fields, const std::string& sender);
+  // Step 20: true when every file asked for was there.
+  bool attachFiles(int slot, const std::vector<std::string>& fields);
+  void fillBody();
+  void advanceBars();
+  void endSession();
+  std::string senderText();
+
+  // Waiting for a request: arm, issue, wait.
+  void start(void (net::TCustomSmtpClient::*request)());
+  Outcome finish();
+  void endWait(int error, std::string message);
+  void closeConnection();
+  // After an exception: nothing waits any more and the connection goes.
+  void abandonRequest();
+  void markProgress();
+
+  // The client's events and the timers.
+  void _smtpRequestDone(net::TSmtpRequest RqType, std::uint16_t Error);
+  void smtp_timerTimer();
+  void _smtpDisplay(const std::string& Msg);
+  void _smtpGetData(int LineNum, char* MsgLine, int MaxLen, bool& More);
+  void _smtpHeaderLine(char* Msg, int Size);
+  void _smtpResponse(const std::string& Msg);
+  void Timer1Timer();
+
+  SessionHost& host_;
+  const SessionTiming timing_;
+  SessionLog log_;
+  TSmtpCli _smtp;
+  platform::Timer smtp_timer;
+  platform::Timer Timer1;
+
+  std::string PlayerNumberText_;
+  int SessionStep_ = 0;
+  bool RequestDoneFlag = false;
+  int DisplayLineCount = 0;
+  std::vector<std::string> msgmemo_;
+
+  // The wait in progress: the request is outstanding while awaiting_ is set.
+  bool awaiting_ = false;
+  Outcome outcome_;
+  std::chrono::steady_clock::time_point lastProgress_;
+
+  int overallPosition_ = 0;
+  int filePosition_ = 0;
+  int fileMaximum_ = 0;
+
+  bool running_ = false;
+  bool interrupted_ = false;
+  bool allMailed_ = false;
+  bool anyFailure_ = false;
+  int selected_ = 0;
+  int cleanlyMailed_ = 0;
+};
+
+}  // namespace zelvaro::send

@@ -1,0 +1,155 @@
+// A failing entry costs that entry alone: it is logged as failed, never as complete, and the
+// session goes on with the next one.
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "send_session_fixture.h"
+#include "support/scripted_smtp_server.h"
+#include "support/wait.h"
+
+namespace zelvaro::send {
+namespace {
+
+using test::Lines;
+
+// A loopback port where nobody listens.
+int closedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+class SendSessionFailureTest : public test::SendSessionFixture {
+ protected:
+  SendSessionFailureTest() {
+    host.gameValue.attachResults = false;
+    addEntry("Ann", "1", "ann@example.org");
+    addEntry("Bob", "1", "bob@example.org");
+    useServer(server.port());
+  }
+
+  // Runs the session; Ann's entry fails with `failure`, Bob's is mailed all the same.
+  void expectAnnFailedAndBobMailed(SendSession& session, const std::string& failure) {
+    EXPECT_FALSE(session.run());
+    EXPECT_TRUE(server.finished());
+    EXPECT_EQ(loggedSteps(), test::concat({{gameLine(), "Sending to:2/2"},
+                                           entryLines("Ann", "ann@example.org", {}),
+                                           {failure},
+                                           entryLines("Bob", "bob@example.org", {}),
+                                           {"Send complete."}}));
+    EXPECT_TRUE(test::inOrder(server.messageLines(), {"To: bob@example.org"}));
+    EXPECT_EQ(host.overall, (std::vector<int>{0, 50, 100, 100}));
+    EXPECT_EQ(host.sendEnabled, (std::vector<bool>{false, true}));
+    EXPECT_EQ(host.lastGeneratedShown.size(), 1u);
+  }
+
+  test::ScriptedSmtpServer server;
+};
+
+TEST_F(SendSessionFailureTest, ARefusedConnection) {
+  const int port = server.port();
+  useServer(closedPort());
+  // The next entry reads the server setting afresh: Bob goes to a server that listens.
+  host.onLogLine = [&](const std::string& line) {
+    if (line.rfind("Send failed:", 0) == 0) useServer(port);
+  };
+  server.acceptMessage();
+  SendSession session(host, kTiming);
+  expectAnnFailedAndBobMailed(session,
+                              "Send failed: 10061 500 Connection refused (Winsock error #10061)");
+}
+
+TEST_F(SendSessionFailureTest, ARefusedRecipientStillSaysGoodbye) {
+  server.greet().reply("250 sender ok").reply("550 no such user").reply("221 bye").close();
+  server.acceptMessage();
+  SendSession session(host, kTiming);
+  expectAnnFailedAndBobMailed(session, "Send failed: 550 550 no such user");
+  const auto& transcript = server.transcript();
+  const auto quit = std::find(transcript.begin(), transcript.end(), "C: QUIT");
+  ASSERT_NE(quit, transcript.end());
+  EXPECT_TRUE(std::find(transcript.begin(), quit, "C: DATA") == quit) << "no DATA after a refusal";
+}
+
+TEST_F(SendSessionFailureTest, AServerThatNeverAnswersTimesOut) {
+  // Ann's server takes the connection and says nothing, ever.
+  server.expectClose();
+  server.acceptMessage();
+  SendSession session(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
+  expectAnnFailedAndBobMailed(session, "Send failed: 10060 Connection timed out");
+}
+
+TEST_F(SendSessionFailureTest, AServerThatStopsReadingTheMessageTimesOut) {
+  // Ann's message is accepted up to DATA, then the server neither reads nor answers.
+  server.acceptEnvelope(1).reply("354 go ahead").expectClose();
+  server.acceptMessage();
+  SendSession session(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
+  expectAnnFailedAndBobMailed(session, "Send failed: 10060 Connection timed out");
+}
+
+TEST_F(SendSessionFailureTest, NoServerSetFailsEveryEntryAtOnce) {
+  host.settingsValue.server.clear();
+  SendSession session(host, kTiming);
+  EXPECT_FALSE(session.run());
+  const test::Lines steps = loggedSteps();
+  EXPECT_EQ(std::count_if(
+                steps.begin(), steps.end(),
+                [](const std::string& line) { return line.rfind("Send failed: 10022 ", 0) == 0; }),
+            2)
+      << testing::PrintToString(steps);
+  EXPECT_EQ(host.overall, (std::vector<int>{0, 50, 100, 100}));
+}
+
+TEST_F(SendSessionFailureTest, TheProgramEndingStopsTheSessionInOrder) {
+  server.expectClose();
+  platform::Timer quit;
+  quit.setInterval(200);
+  quit.onTick = [&] {
+    quit.setEnabled(false);
+    platform::setApplicationTerminating(true);
+  };
+  quit.setEnabled(true);
+  SendSession session(host, kTiming);
+  EXPECT_FALSE(session.run());
+  const test::Lines steps = loggedSteps();
+  EXPECT_TRUE(test::inOrder(steps, {"Recipient:Ann email(s):ann@example.org",
+                                    "Send failed: 10004 Interrupted system call"}));
+  EXPECT_FALSE(test::inOrder(steps, {"Recipient:Bob email(s):bob@example.org"}));
+  EXPECT_EQ(host.sendEnabled, (std::vector<bool>{false, true}));
+  platform::setApplicationTerminating(false);
+  EXPECT_TRUE(test::waitUntil([&] { return server.finished(); })) << "the connection is closed";
+}
+
+TEST_F(SendSessionFailureTest, AnUnwritableLogFileDoesNotStopTheSession) {
+  host.settingsValue.logging = true;
+  host.settingsValue.logfile = dir.file("missing/session.log");
+  server.acceptMessage().acceptMessage();
+  SendSession session(host, kTiming);
+  EXPECT_TRUE(session.run());
+  ASSERT_EQ(recorded().texts().size(), 1u);
+  EXPECT_NE(recorded().texts()[0].find(host.settingsValue.logfile), std::string::npos);
+  EXPECT_EQ(std::count(host.logWindow.begin(), host.logWindow.end(), "Send complete."), 2);
+  EXPECT_EQ(host.sendEnabled, (std::vector<bool>{false, true}));
+}
+
+TEST_F(SendSessionFailureTest, TheLogFileKeepsBothSessionsInAppendMode) {
+  host.settingsValue.logging = true;
+  host.settingsValue.logfile = dir.file("session.log");
+  server.acceptMessage().acceptMessage().acceptMessage().acceptMessage();
+  SendSession session(host, kTiming);
+  ASSERT_TRUE(session.run());
+  const Lines first = host.logWindow;
+  ASSERT_TRUE(session.run());
+  EXPECT_EQ(*core::readAllLines(host.settingsValue.logfile),
+            test::concat({{logFileHeader(), ""}, first, host.logWindow}));
+}
+
+}  // namespace
+}  // namespace zelvaro::send
