@@ -79,6 +79,7 @@ bool SendSession::run() {
   running_ = true;
   interrupted_ = false;
   anyFailure_ = false;
+  failures_.clear();
   allMailed_ = false;
   selected_ = 0;
   cleanlyMailed_ = 0;
@@ -130,6 +131,12 @@ void SendSession::runSession() {
   allMailed_ = !anyFailure_ && !interrupted_ && cleanlyMailed_ == selected_;
 }
 
+void SendSession::fail(int slot, const std::string& line) {
+  anyFailure_ = true;
+  log_.LogLine(line);
+  failures_.push_back("Player #" + std::to_string(slot) + ": " + line);
+}
+
 std::string SendSession::senderText() {
   const core::Settings& settings = host_.settings();
   const std::string& alias = host_.game().alias;
@@ -151,10 +158,9 @@ void SendSession::sendEntry(size_t index, const std::string& sender) {
     mailEntry(slot, fields, sender);
   } catch (const std::exception& e) {
     // A file of the program that cannot be read: this entry is lost, the others may not be.
-    anyFailure_ = true;
     abandonRequest();
     platform::messages().show(e.what(), platform::MessageKind::Error);
-    log_.LogLine(std::string("Send failed: ") + e.what());
+    fail(slot, std::string("Send failed: ") + e.what());
     advanceBars();
   }
 }
@@ -214,9 +220,9 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
 
   if (!recipients) {
     anyFailure_ = true;
+    failures_.push_back("Player #" + std::to_string(slot) + ": no address to mail to");
   } else if (!outcome.ok()) {
-    anyFailure_ = true;
-    log_.LogLine("Send failed: " + std::to_string(outcome.error) + " " + outcome.message);
+    fail(slot, "Send failed: " + std::to_string(outcome.error) + " " + outcome.message);
   } else {
     // The server took the message: whatever it said to QUIT, the entry is done.
     if (_smtp.LastResponse().find("221") == std::string::npos) {

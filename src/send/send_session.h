@@ -45,6 +45,9 @@ class SendSession {
   // The last session mailed every selected entry, with every file it asked for, and nothing
   // failed: what a batch run's exit status tells.
   bool allMailed() const { return allMailed_; }
+  // Why entries of the last session were not mailed, one line each ("Player #2: Send failed:
+  // ..."): what an unattended run reports, since nobody reads the log window.
+  const std::vector<std::string>& failures() const { return failures_; }
 
   // The state a session leaves behind.
   const std::string& PlayerNumberText() const { return PlayerNumberText_; }
@@ -65,6 +68,8 @@ class SendSession {
   // Step 20: true when every file asked for was there.
   bool attachFiles(int slot, const std::vector<std::string>& fields);
   void fillBody();
+  // The entry is lost: logged, and kept for failures().
+  void fail(int slot, const std::string& line);
   void advanceBars();
   void endSession();
   std::string senderText();
@@ -113,6 +118,7 @@ class SendSession {
   bool interrupted_ = false;
   bool allMailed_ = false;
   bool anyFailure_ = false;
+  std::vector<std::string> failures_;
   int selected_ = 0;
   int cleanlyMailed_ = 0;
 };

@@ -49,6 +49,8 @@ class SendSessionFailureTest : public test::SendSessionFixture {
     EXPECT_EQ(host.overall, (std::vector<int>{0, 50, 100, 100}));
     EXPECT_EQ(host.sendEnabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(host.lastGeneratedShown.size(), 1u);
+    EXPECT_EQ(session.failures(), (Lines{"Player #1: " + failure}))
+        << "an unattended run reports this";
   }
 
   test::ScriptedSmtpServer server;
