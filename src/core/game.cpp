@@ -1,7 +1,6 @@
 #include "core/game.h"
 
-#include <algorithm>
-#include <cctype>
+#include "core/text_store.h"
 
 namespace zelvaro::core {
 
@@ -19,9 +18,7 @@ void Game::clear() {
 
 std::string withGameExtension(const std::string& path) {
   std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-  std::transform(tail.begin(), tail.end(), tail.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return tail == ".zv" ? path : path + ".zv";
+  return LowerCase(tail) == ".zv" ? path : path + ".zv";
 }
 
 }  // namespace zelvaro::core

@@ -27,11 +27,16 @@ std::string rowText(const PlayerRow& row) {
 }  // namespace
 
 std::vector<PlayerRow> PlayerDatabase::loadRows() const {
+  if (!fileExists(path_)) CreateEmpty(path_);
+  std::vector<PlayerRow> rows = players();
+  if (rows.empty()) rows.emplace_back();
+  return rows;
+}
+
+std::vector<PlayerRow> PlayerDatabase::players() const {
   auto lines = readAllLines(path_);
-  if (!lines) CreateEmpty(path_);
   std::vector<PlayerRow> rows;
   if (lines) std::transform(lines->begin(), lines->end(), std::back_inserter(rows), rowOf);
-  if (rows.empty()) rows.emplace_back();
   return rows;
 }
 

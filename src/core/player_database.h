@@ -41,6 +41,8 @@ class PlayerDatabase {
   // with fewer than three items shows the missing cells empty. At least one row: a blank one
   // when the file holds no players.
   std::vector<PlayerRow> loadRows() const;
+  // Every line as a row, in file order; none when the file is missing or empty. Writes nothing.
+  std::vector<PlayerRow> players() const;
   // Orders rows by the CommaList of their three cells (name, then e-mail list, then note).
   static void sortRows(std::vector<PlayerRow>& rows, const TextCompare& compare);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text_file.h"
+#include "core/text_store.h"
 #include "platform/messages.h"
 
 namespace zelvaro::core {
@@ -16,6 +17,10 @@ bool StarsHeader::check(const std::string& path) {
 std::string basePathOf(const std::string& universePath) {
   size_t found = universePath.find(".xy");
   return found == std::string::npos ? std::string() : universePath.substr(0, found + 1);
+}
+
+std::string basePathAnyCase(const std::string& universePath) {
+  return universePath.substr(0, basePathOf(LowerCase(universePath)).size());
 }
 
 std::string hostFileOf(const std::string& basePath) {

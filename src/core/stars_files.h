@@ -30,6 +30,8 @@ class StarsHeader {
 
 // The universe path up to and including the dot of its first ".xy" (exact case), else empty.
 std::string basePathOf(const std::string& universePath);
+// The same with ".xy" found in any case ("GAME.XY" gives "GAME."): for paths typed by hand.
+std::string basePathAnyCase(const std::string& universePath);
 std::string hostFileOf(const std::string& basePath);
 std::string universeFileOf(const std::string& basePath);
 // The result file of player `number` (1-based).

@@ -157,6 +157,19 @@ std::string RemoveSpaces(std::string_view text) {
   return result;
 }
 
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return upper(x) == upper(y); });
+}
+
 std::string NumberFilter(std::string_view text) {
   std::string kept;
   for (char c : text) {

@@ -75,6 +75,11 @@ int CountLines(const std::string& path);
 // The text without its space characters.
 std::string RemoveSpaces(std::string_view text);
 
+// A..Z made a..z; other bytes stay.
+std::string LowerCase(std::string_view text);
+// Equal but for the case of a..z, as keys are compared.
+bool SameText(std::string_view a, std::string_view b);
+
 // Keeps the digits, "," and "-"; "0" when nothing is left; "0" before a leading ",". The
 // order is not checked: "3,5" passes and the integer conversion after it fails.
 std::string NumberFilter(std::string_view text);

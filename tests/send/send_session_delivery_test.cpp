@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "aiosmtpd_server.h"
+#include "support/aiosmtpd_server.h"
 #include "send_session_fixture.h"
 
 namespace zelvaro::send {

@@ -11,7 +11,7 @@
 
 #include "core/contestor_entry.h"
 #include "core/text_store.h"
-#include "memory_session_host.h"
+#include "support/memory_session_host.h"
 #include "platform/eventloop.h"
 #include "platform/messages.h"
 #include "send/send_session.h"

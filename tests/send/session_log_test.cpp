@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "memory_session_host.h"
+#include "support/memory_session_host.h"
 #include "platform/messages.h"
 #include "support/temp_dir.h"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "aiosmtpd_server.h"
+#include "support/aiosmtpd_server.h"
 #include "smtp_cli_fixture.h"
 
 namespace zelvaro::send {

@@ -1,4 +1,4 @@
-#include "aiosmtpd_server.h"
+#include "support/aiosmtpd_server.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -31,7 +31,7 @@ AiosmtpdServer::AiosmtpdServer() {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
   posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
-  const std::string script = std::string(ZELVARO_TESTS_DIR) + "/send/aiosmtpd_sink.py";
+  const std::string script = std::string(ZELVARO_TESTS_DIR) + "/support/aiosmtpd_sink.py";
   std::string outdir = folder_.path();
   char* argv[] = {const_cast<char*>(kPython), const_cast<char*>(script.c_str()), outdir.data(),
                   nullptr};
