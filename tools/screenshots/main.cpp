@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   zelvaro::shots::addLeafWindowShots(shots);
   zelvaro::shots::addDialogShots(shots);
   zelvaro::shots::addSettingsShots(shots);
+  zelvaro::shots::addWizardShots(shots);
   int failures = 0;
   for (const auto& shot : shots) {
     if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), shot.name) == wanted.end()) {

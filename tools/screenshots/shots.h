@@ -35,5 +35,6 @@ struct Shot {
 void addLeafWindowShots(std::vector<Shot>& shots);
 void addDialogShots(std::vector<Shot>& shots);
 void addSettingsShots(std::vector<Shot>& shots);
+void addWizardShots(std::vector<Shot>& shots);
 
 }  // namespace zelvaro::shots
