@@ -23,14 +23,6 @@ constexpr int kPictureColumnWidth = 130;
 constexpr int kBubbleWidth = 400;
 constexpr int kBubbleHeight = 84;
 
-// Enter belongs to the edits: no button may take it as a click.
-QPushButton* button(const char* name, const char* caption, PlayerWizard* wizard,
-                    void (PlayerWizard::*handler)()) {
-  QPushButton* result = namedButton(name, caption, wizard, handler);
-  result->setAutoDefault(false);
-  return result;
-}
-
 QLabel* bubbleLine(const char* name, QWidget* parent) {
   auto* line = named<QLabel>(name, parent);
   line->setAlignment(Qt::AlignCenter);
@@ -58,13 +50,14 @@ PlayerWizard::PlayerWizard(WizardHost& host, ExtraFilesDialog& extraFiles, QWidg
   buildInputs(grid);
   addControl(panel);
 
-  addButton(button("Button5", "Forget it all", this, &PlayerWizard::Button5Click))
+  addButton(namedClickOnlyButton("Button5", "Forget it all", this, &PlayerWizard::Button5Click))
       ->setFocusPolicy(Qt::ClickFocus);
   addButtonGap();
-  button2_ = addButton(button("Button2", "More files..", this, &PlayerWizard::Button2Click));
+  button2_ =
+      addButton(namedClickOnlyButton("Button2", "More files..", this, &PlayerWizard::Button2Click));
   button2_->setToolTip(QStringLiteral("You can attach extra files!"));
-  ok_ = addButton(button("ok", "Ok", this, &PlayerWizard::okClick));
-  notok_ = addButton(button("notok", "Not ok", this, &PlayerWizard::notokClick));
+  ok_ = addButton(namedClickOnlyButton("ok", "Ok", this, &PlayerWizard::okClick));
+  notok_ = addButton(namedClickOnlyButton("notok", "Not ok", this, &PlayerWizard::notokClick));
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
   timer1_.setInterval(kHintDelayMs);
@@ -115,8 +108,8 @@ void PlayerWizard::buildInputs(QGridLayout* grid) {
   edit1_ = named<QLineEdit>("Edit1", this);
   edit1_->setMinimumWidth(260);
   connect(edit1_, &QLineEdit::textChanged, this, &PlayerWizard::Edit1Change);
-  button1_ = button("Button1", "...", this, &PlayerWizard::Button1Click);
-  button1_->setFixedWidth(button1_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  button1_ = namedClickOnlyButton("Button1", "...", this, &PlayerWizard::Button1Click);
+  makeBrowseWidth(button1_);
   auto* universe = new QHBoxLayout;
   universe->addWidget(edit1_);
   universe->addWidget(button1_);

@@ -29,15 +29,13 @@ const QColor kGreyText(0x60, 0x60, 0x60);
 // Enter in an edit must reach the edit, never click a button behind the operator's back.
 QPushButton* button(const char* name, const char* caption, SettingsDialog* dialog,
                     void (SettingsDialog::*handler)()) {
-  QPushButton* result = namedButton(name, caption, dialog, handler);
-  result->setAutoDefault(false);
-  return result;
+  return namedClickOnlyButton(name, caption, dialog, handler);
 }
 
 QPushButton* browseButton(const char* name, SettingsDialog* dialog,
                           void (SettingsDialog::*handler)()) {
   QPushButton* result = button(name, "...", dialog, handler);
-  result->setFixedWidth(result->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  makeBrowseWidth(result);
   return result;
 }
 

@@ -33,4 +33,18 @@ QPushButton* namedButton(const char* objectName, const char* caption, Window* wi
   return button;
 }
 
+// The same for a window whose edits take Enter: Enter never clicks this button.
+template <typename Window>
+QPushButton* namedClickOnlyButton(const char* objectName, const char* caption, Window* window,
+                                  void (Window::*handler)()) {
+  QPushButton* button = namedButton(objectName, caption, window, handler);
+  button->setAutoDefault(false);
+  return button;
+}
+
+// A "..." button beside a path, just wide enough for its dots.
+inline void makeBrowseWidth(QPushButton* button) {
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+}
+
 }  // namespace zelvaro::ui
