@@ -65,14 +65,18 @@ TEST_F(Database, EditOfAVanishedPlayerIsRefusedNotMisdirected) {
 }
 
 TEST_F(Database, LoadCreatesTheFileAndShowsAtLeastOneRow) {
+  EXPECT_EQ(db.players(), Rows{});
+  EXPECT_FALSE(std::filesystem::exists(path)) << "only the grid's load creates the file";
   EXPECT_EQ(db.count(), -1);
   EXPECT_EQ(db.loadRows(), Rows{PlayerRow{}});
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(db.count(), 0);
   EXPECT_TRUE(shown().empty());
 
+  EXPECT_EQ(db.players(), Rows{});
   db.append({"Solo", "s@x", ""});
   EXPECT_EQ(db.loadRows(), (Rows{{"Solo", "s@x", ""}}));
+  EXPECT_EQ(db.players(), db.loadRows());
   db.remove("Solo");
   EXPECT_EQ(db.loadRows(), Rows{PlayerRow{}});
 }

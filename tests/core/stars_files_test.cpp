@@ -77,6 +77,10 @@ TEST(StarsFileNames, BasePathStopsAtTheFirstXy) {
   EXPECT_EQ(basePathOf("c:\\my.xyfiles\\orion.xy"), "c:\\my.");
   EXPECT_EQ(basePathOf("/home/me/my.xyfiles/orion.xy"), "/home/me/my.");
   EXPECT_EQ(basePathOf("/g/ORION.XY"), "");
+  // Typed by hand: any case, the rest of the path as it is.
+  EXPECT_EQ(basePathAnyCase("/g/Big.Xy.d/ORION.XY"), "/g/Big.");
+  EXPECT_EQ(basePathAnyCase("/G/ORION.XY"), "/G/ORION.");
+  EXPECT_EQ(basePathAnyCase("/g/orion.x"), "");
   EXPECT_EQ(resultFileOf("/g/orion.", 16), "/g/orion.m16");
 }
 

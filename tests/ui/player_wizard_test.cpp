@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "core/text_file.h"
 #include "dialog_test.h"
 #include "support/temp_dir.h"
 #include "ui/extra_files_dialog.h"
@@ -185,6 +186,14 @@ TEST_F(PlayerWizardTest, WarnsOnceWithoutTurnFilesAndAgainAfterReopening) {
     EXPECT_EQ(text(wizard, "Edit1"), "");
     EXPECT_EQ(text(wizard, "Edit2"), "1");
   }
+}
+
+TEST_F(PlayerWizardTest, AMissingDatabaseGivesNoChoicesAndStaysMissing) {
+  click(wizard, "Button5");
+  host.database = dir.file("none.txt");
+  open();
+  EXPECT_EQ(test::control<QComboBox>(wizard, "edit3")->count(), 0);
+  EXPECT_FALSE(core::fileExists(host.database)) << "the wizard writes no file";
 }
 
 TEST_F(PlayerWizardTest, ADatabaseNameBecomesThePlayersAddress) {
