@@ -10,10 +10,9 @@
 
 namespace zelvaro::app {
 
-// Exit statuses of the program.
-inline constexpr int ExitOk = 0;
-inline constexpr int ExitFailed = 1;  // something failed, or a message needed saying
-inline constexpr int ExitUsage = 2;   // a command line it cannot use
+using core::ExitFailed;
+using core::ExitOk;
+using core::ExitUsage;
 
 // What the environment says about the screen.
 struct Environment {

@@ -8,6 +8,11 @@
 
 namespace zelvaro::core {
 
+// Exit statuses of the program.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFailed = 1;  // something failed, or a message needed saying
+inline constexpr int ExitUsage = 2;   // a command line it cannot use
+
 inline constexpr const char* MultipleFilesMessage =
     "It doesn't make sense to specify multible files without the [/send] option!";
 
