@@ -79,6 +79,10 @@ class GridCommands : public QObject, public RosterMoverTarget {
   void playersDragDrop();
   void contestorsDragDrop();
 
+  // The data type of drags between the grids; a drop acts on the recorded drag state, not on
+  // the data.
+  static QString dragFormat();
+
   DragSource dragSource() const { return dragSource_; }
   int dragIndex() const { return dragIndex_; }
   QMenu* playerMenu() const { return playermenu_; }

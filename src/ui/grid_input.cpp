@@ -25,10 +25,11 @@ bool searchable(QChar c) {
          c == u'\u00e5';
 }
 
-// Marks drags between the grids; the drop acts on the recorded drag state, not on this data.
-const QString kGridRowFormat = QStringLiteral("application/x-zelvaro-grid-row");
-
 }  // namespace
+
+QString GridCommands::dragFormat() {
+  return QStringLiteral("application/x-zelvaro-grid-row");
+}
 
 std::optional<int> rowWithInitial(const std::vector<std::string>& names, int selected,
                                   const QString& key) {
@@ -148,13 +149,13 @@ bool GridCommands::viewportEvent(Grid& grid, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDropEvent*>(event);
-      if (!drag->mimeData()->hasFormat(kGridRowFormat)) return false;
+      if (!drag->mimeData()->hasFormat(dragFormat())) return false;
       drag->acceptProposedAction();
       return true;
     }
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
-      if (!drop->mimeData()->hasFormat(kGridRowFormat)) return false;
+      if (!drop->mimeData()->hasFormat(dragFormat())) return false;
       drop->acceptProposedAction();
       // A drop onto the grid the drag started from does nothing.
       if (drop->source() != &grid) {
@@ -179,7 +180,7 @@ void GridCommands::startDragWhenFarEnough(Grid& grid, QMouseEvent& event) {
   }
   pressPos_.reset();
   auto* data = new QMimeData;
-  data->setData(kGridRowFormat, QByteArray::number(dragIndex_));
+  data->setData(dragFormat(), QByteArray::number(dragIndex_));
   auto* drag = new QDrag(&grid);
   drag->setMimeData(data);
   drag->exec(Qt::MoveAction);

@@ -1,5 +1,8 @@
 // Mouse presses and drops on the two grids.
 
+#include <QDropEvent>
+#include <QMimeData>
+
 #include "grid_commands_test.h"
 
 namespace zelvaro::ui {
@@ -101,6 +104,34 @@ TEST_F(GridCommandsTest, ADoubleClickOnTheDatabaseAssigns) {
   database({R"("Bea","b@x","")", R"("Ben","n@x","")"});
   QTest::mouseDClick(players.viewport(), Qt::LeftButton, {}, cellPoint(players, 1, 0));
   EXPECT_EQ(names(), std::vector<std::string>{"Ben"});
+}
+
+TEST_F(GridCommandsTest, QtDropsOfGridRowsReachTheDropHandlers) {
+  database({R"("Bea","b@x","")"});
+  QTest::mousePress(players.viewport(), Qt::LeftButton, {}, cellPoint(players, 0, 0));
+  QTest::mouseRelease(players.viewport(), Qt::LeftButton, {}, cellPoint(players, 0, 0));
+  QMimeData foreign;
+  foreign.setText("a file from elsewhere");
+  QMimeData ours;
+  ours.setData(GridCommands::dragFormat(), "0");
+  const QPointF at = cellPoint(contestors, 0, 2);
+  for (QMimeData* data : {&foreign, &ours}) {
+    QDragEnterEvent enter(at.toPoint(), Qt::MoveAction, data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(contestors.viewport(), &enter);
+    EXPECT_EQ(enter.isAccepted(), data == &ours);
+    QDropEvent drop(at, Qt::MoveAction, data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(contestors.viewport(), &drop);
+  }
+  EXPECT_EQ(names(), std::vector<std::string>{"Bea"}) << "only the grids' own drags drop";
+}
+
+TEST_F(GridCommandsTest, ARealRightPressSelectsTheRowItHits) {
+  database({R"("Bea","b@x","")", R"("Ben","n@x","")"});
+  selectRow(players, 0);
+  QTest::mousePress(players.viewport(), Qt::RightButton, {}, cellPoint(players, 1, 1));
+  QTest::mouseRelease(players.viewport(), Qt::RightButton, {}, cellPoint(players, 1, 1));
+  EXPECT_EQ(players.currentRow(), 1);
+  commands.playerMenu()->close();
 }
 
 }  // namespace
