@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   zelvaro::shots::addDialogShots(shots);
   zelvaro::shots::addSettingsShots(shots);
   zelvaro::shots::addWizardShots(shots);
+  zelvaro::shots::addMainWindowShots(shots);
   int failures = 0;
   for (const auto& shot : shots) {
     if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), shot.name) == wanted.end()) {

@@ -36,5 +36,6 @@ void addLeafWindowShots(std::vector<Shot>& shots);
 void addDialogShots(std::vector<Shot>& shots);
 void addSettingsShots(std::vector<Shot>& shots);
 void addWizardShots(std::vector<Shot>& shots);
+void addMainWindowShots(std::vector<Shot>& shots);
 
 }  // namespace zelvaro::shots

@@ -1,0 +1,319 @@
+#include "ui/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/player_database.h"
+#include "core/version.h"
+#include "platform/collation.h"
+#include "platform/messages.h"
+#include "send/send_session.h"
+#include "ui/about_box.h"
+#include "ui/alias_dialog.h"
+#include "ui/extra_files_dialog.h"
+#include "ui/grid.h"
+#include "ui/intro_screen.h"
+#include "ui/main_layout.h"
+#include "ui/player_details_dialog.h"
+#include "ui/settings_dialog.h"
+#include "ui/text_window.h"
+#include "ui/widget_names.h"
+
+namespace zelvaro::ui {
+
+namespace {
+
+// The design size of the window, which the settings may override.
+constexpr core::WindowGeometry kDesign;
+
+template <typename Widget>
+Widget* hinted(Widget* widget, const char* hint) {
+  widget->setToolTip(QString::fromUtf8(hint));
+  return widget;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::string settingsPath, QWidget* parent)
+    : QMainWindow(parent),
+      settingsPath_(std::move(settingsPath)),
+      timing_(std::make_unique<send::SessionTiming>()) {
+  setObjectName("Form1");
+  setWindowTitle(QString::fromUtf8("Zelvaro V") + QString::fromUtf8(core::ProgramVersion));
+  buildControls();
+  buildMenu();
+  connectEdits();
+  setGeometry(kDesign.left, kDesign.top, kDesign.width, kDesign.height);
+  createWindows();
+  enableGameFileItems(false);
+  layOut();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+  auto* panel = new QWidget(this);
+  panel->setObjectName("panel");
+  setCentralWidget(panel);
+
+  Label1 = named<QLabel>("Label1", panel, "Gamename");
+  gamename = named<QComboBox>("gamename", panel);
+  gamename->setEditable(true);
+  gamename->setInsertPolicy(QComboBox::NoInsert);
+  Label2 = named<QLabel>("Label2", panel, "Universe");
+  xyfilename = named<QLineEdit>("xyfilename", panel);
+  Button2 = hinted(named<QPushButton>("Button2", panel, "..."), "Click here to browse");
+  connect(Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
+  Label3 = named<QLabel>("Label3", panel, "Subject header");
+  subject = hinted(named<QLineEdit>("subject", panel),
+                   "%Y for year, %G for gamename and %P for player number");
+  Label4 = named<QLabel>("Label4", panel, "Message body");
+  Memo1 = named<QPlainTextEdit>("Memo1", panel);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  mfile = named<QCheckBox>("mfile", panel, "Attach .M files");
+  xyfile = named<QCheckBox>("xyfile", panel, "Attach .XY file");
+  Button1 = named<QPushButton>("Button1", panel, "Send");
+  connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
+  Prog = hinted(named<QProgressBar>("Prog", panel), "Progress of current file");
+  Prog->setRange(0, 500);
+  prog2 = hinted(named<QProgressBar>("prog2", panel), "Progress of all emails");
+  prog2->setRange(0, 100);
+  for (QProgressBar* bar : {Prog, prog2}) {
+    bar->setValue(0);
+    bar->setTextVisible(false);
+  }
+  Label5 = named<QLabel>("Label5", panel, "Players in this game");
+  contestors_ = new Grid("contestors", {"Send", "Player#", "Name"}, panel);
+  contestors_->setToolTip("Names in bold indicate extra fileattachments.");
+  // The narrow Send and Player# columns show the start of their headers.
+  contestors_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  gameyear = named<QLabel>("gameyear", panel);
+  gen = named<QLabel>("gen", panel);
+  for (QLabel* status : {gameyear, gen}) status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  GroupBox1 = named<QGroupBox>("GroupBox1", panel);
+  GroupBox1->setTitle("Database");
+  players_ = new Grid("players", {"Name", "Email", "Note"}, GroupBox1);
+
+  panic_ = named<QTimer>("panic", this);
+  panic_->setInterval(1);
+  connect(panic_, &QTimer::timeout, this, &MainWindow::panicTimer);
+}
+
+void MainWindow::buildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  auto menu = [bar](const char* name, const char* caption) {
+    QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
+    menu->setObjectName(name);
+    return menu;
+  };
+  auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return action;
+  };
+  QMenu* file = menu("File1", "File");
+  item(file, "New1", "New", &MainWindow::New1Click);
+  item(file, "Playerwiz1", "Player wiz", &MainWindow::Playerwiz1Click);
+  item(file, "Open1", "Open", &MainWindow::Open1Click);
+  Save1 = item(file, "Save1", "Save", &MainWindow::Save1Click);
+  item(file, "Saveas1", "Save as..", &MainWindow::Saveas1Click);
+  Close1 = item(file, "Close1", "Close", &MainWindow::Close1Click);
+  item(file, "Exit1", "Exit", &MainWindow::Exit1Click);
+  QMenu* options = menu("Settings1", "Settings");
+  item(options, "Preferences1", "Global options", &MainWindow::Preferences1Click);
+  Gamespecificoptions1 = item(options, "Gamespecificoptions1", "Game-specific options",
+                              &MainWindow::Gamespecificoptions1Click);
+  item(options, "Split1", "Split", &MainWindow::Split1Click);
+  QMenu* info = menu("Info1", "Info");
+  item(info, "About1", "About Zelvaro", &MainWindow::About1Click);
+  item(info, "Showsplashscreenagain1", "Show introscreen again!",
+       &MainWindow::Showsplashscreenagain1Click);
+}
+
+void MainWindow::connectEdits() {
+  // What the program writes into the controls itself is already in the game.
+  auto edit = [this](auto apply) {
+    return [this, apply](auto&&... value) {
+      if (filling_) return;
+      apply(value...);
+      setChanged();
+    };
+  };
+  connect(xyfilename, &QLineEdit::textChanged, this,
+          edit([this](const QString& text) { game_.universePath = text.toStdString(); }));
+  connect(subject, &QLineEdit::textChanged, this,
+          edit([this](const QString& text) { game_.subject = text.toStdString(); }));
+  connect(Memo1, &QPlainTextEdit::textChanged, this, edit([this] {
+            // Lines as a memo counts them: a final line break opens no line of its own.
+            game_.body.clear();
+            QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
+            if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+            for (const QString& line : lines) game_.body.push_back(line.toStdString());
+          }));
+  connect(mfile, &QCheckBox::toggled, this, edit([this](bool on) { game_.attachResults = on; }));
+  connect(xyfile, &QCheckBox::toggled, this, edit([this](bool on) { game_.attachUniverse = on; }));
+  connect(gamename, &QComboBox::editTextChanged, this, &MainWindow::gamenameChange);
+  connect(gamename, qOverload<int>(&QComboBox::activated), this, &MainWindow::gamenameClick);
+}
+
+void MainWindow::createWindows() {
+  details_ = std::make_unique<PlayerDetailsDialog>();
+  SettingsDialog::Hooks hooks;
+  hooks.switchDatabase = [this](const std::string& path) {
+    settings_.database = path;
+    loadPlayers();
+  };
+  hooks.showMonitor = [this] { monitor_->showWindow(); };
+  settingsDialog_ = std::make_unique<SettingsDialog>(settingsPath_, std::move(hooks));
+  about_ = std::make_unique<AboutBox>();
+  mover_ = std::make_unique<RosterMover>(*this);
+  split_ = std::make_unique<SplitTrackbar>(*this);
+  alias_ = std::make_unique<AliasDialog>();
+  intro_ = std::make_unique<IntroScreen>(settingsPath_);
+  extraFiles_ = std::make_unique<ExtraFilesDialog>();
+  log_ = std::make_unique<LogWindow>();
+  monitor_ = std::make_unique<MonitorWindow>();
+}
+
+void MainWindow::FormCreate() {
+  guarded([this] {
+    core::createSettingsIfMissing(settingsPath_);
+    core::loadOptions(settingsPath_, settings_);
+    Prog->setMaximum(settings_.progressMaximum);
+    loadPlayers();
+    game_.roster.clear();
+    clearGame();
+    showLastGenerated("never");
+    game_.lastGenerated = "never";
+    core::loadLayout(settingsPath_, settings_);
+    applyLayoutSettings();
+    settings_.recentGames.load(settingsPath_);
+    refillGameNames();
+    game_.changed = false;
+  });
+}
+
+void MainWindow::applyLayoutSettings() {
+  const core::WindowGeometry& window = settings_.window;
+  move(window.left, window.top);
+  resize(window.width, window.height);
+  for (int column = 0; column < 3; ++column) {
+    players_->setColumnWidth(column, settings_.playerColumns[column]);
+    contestors_->setColumnWidth(column, settings_.rosterColumns[column]);
+  }
+  layOut();
+}
+
+void MainWindow::takeLayoutSettings() {
+  settings_.window = {pos().x(), pos().y(), width(), height()};
+  for (int column = 0; column < 3; ++column) {
+    settings_.playerColumns[column] = players_->columnWidth(column);
+    settings_.rosterColumns[column] = contestors_->columnWidth(column);
+  }
+  settings_.progressMaximum = Prog->maximum();
+}
+
+void MainWindow::layOut() {
+  // From the window's own size: the central widget follows it only once the window shows.
+  const int menuHeight = menuBar()->sizeHint().height();
+  const MainLayout l = layOutMain(width(), height() - menuHeight, settings_.split);
+  const std::pair<QWidget*, QRect> places[] = {
+      {Label1, l.Label1},       {gamename, l.gamename},
+      {Label2, l.Label2},       {xyfilename, l.xyfilename},
+      {Button2, l.Button2},     {Label3, l.Label3},
+      {subject, l.subject},     {Label4, l.Label4},
+      {Memo1, l.Memo1},         {mfile, l.mfile},
+      {xyfile, l.xyfile},       {Button1, l.Button1},
+      {Prog, l.Prog},           {prog2, l.prog2},
+      {Label5, l.Label5},       {contestors_, l.contestors},
+      {gameyear, l.gameyear},   {gen, l.gen},
+      {GroupBox1, l.GroupBox1}, {players_, l.players}};
+  for (const auto& [widget, place] : places) widget->setGeometry(place);
+}
+
+void MainWindow::setSplitPosition(int position) {
+  settings_.split = position;
+  layOut();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  layOut();
+  players_->viewport()->update();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Q_EMIT activated();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The answer cannot stop the closing; Cancel only skips the saving.
+  if (!closeAsked_) askSaveChanges();
+  closeAsked_ = false;
+  game_.roster.clear();
+  takeLayoutSettings();
+  guarded([this] { core::saveSettings(settingsPath_, settings_); });
+  event->accept();
+}
+
+void MainWindow::loadPlayers() {
+  guarded([this] { showPlayers(*players_, core::PlayerDatabase(settings_.database).loadRows()); });
+}
+
+bool MainWindow::databaseEmpty() const {
+  return players_->rowCount() == 1 && players_->cell(0, 0).empty();
+}
+
+void MainWindow::sortPlayers() {
+  std::vector<core::PlayerRow> rows = playerRows(*players_);
+  core::PlayerDatabase::sortRows(rows, platform::compareText);
+  showPlayers(*players_, rows);
+}
+
+bool MainWindow::guarded(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception& error) {
+    platform::showMessage(error.what());
+    return false;
+  }
+}
+
+void MainWindow::About1Click() {
+  about_->showAbout(core::ProgramVersion);
+}
+
+void MainWindow::Showsplashscreenagain1Click() {
+  intro_->showAgain();
+}
+
+void MainWindow::Split1Click() {
+  split_->showAt(x() + (frameGeometry().width() - split_->width()) / 2, y() + 242);
+}
+
+void MainWindow::Preferences1Click() {
+  settingsDialog_->edit(settings_);
+}
+
+void MainWindow::Gamespecificoptions1Click() {
+  if (std::optional<std::string> alias = alias_->ask(game_.alias)) {
+    game_.alias = *alias;
+    setChanged();
+  }
+}
+
+}  // namespace zelvaro::ui

@@ -1,0 +1,233 @@
+#pragma once
+
+// Form1, the program's window: the current game above (name, universe, templates, attach
+// switches, Send, progress, roster) and the player database below, with the File, Settings
+// and Info menus. It owns the program's state for the run (settings, game, recent games) and
+// every dialog and window it opens. The game lives in a core::Game that the controls keep in
+// step with every edit, so a send session reads the game as the window shows it.
+//
+// The handlers keep the names of their controls and events; tests call them directly.
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/game.h"
+#include "core/settings.h"
+#include "core/stars_files.h"
+#include "send/session_host.h"
+#include "ui/roster_mover.h"
+#include "ui/split_trackbar.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace zelvaro::send {
+class SendSession;
+struct SessionTiming;
+}  // namespace zelvaro::send
+
+namespace zelvaro::ui {
+
+class AboutBox;
+class AliasDialog;
+class ExtraFilesDialog;
+class Grid;
+class IntroScreen;
+class LogWindow;
+class MonitorWindow;
+class PlayerDetailsDialog;
+class SettingsDialog;
+
+class MainWindow : public QMainWindow,
+                   public send::SessionHost,
+                   public SplitTarget,
+                   public RosterMoverTarget {
+  Q_OBJECT
+
+ public:
+  // Builds the controls and the windows it opens; reads nothing yet (FormCreate does).
+  explicit MainWindow(std::string settingsPath, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The creation work: the settings file (created when missing) and its values, the grid
+  // headers, the database, an empty game, the saved geometry, column widths and split, the
+  // recent games. An error ends the work at the step that raised it, after saying so.
+  void FormCreate();
+
+  // Places the controls by the window's size and the split position.
+  void layOut();
+  // Makes `path` the game file and reads it into a cleared game (nothing when it is missing).
+  // The recent games are left alone.
+  void openGameFile(const std::string& path);
+  // The database grid shows a single blank row.
+  bool databaseEmpty() const;
+  void sortPlayers();
+  // Reads the year again and mails the game; what SendSession::run() returns.
+  bool sendGame();
+  // Shown by Player wiz after the save-changes question; set by whoever builds the wizard.
+  std::function<void()> playerWizard;
+
+  IntroScreen& introScreen() { return *intro_; }
+  AboutBox& aboutBox() { return *about_; }
+  SettingsDialog& settingsDialog() { return *settingsDialog_; }
+  SplitTrackbar& splitTrackbar() { return *split_; }
+  RosterMover& rosterMover() { return *mover_; }
+  AliasDialog& aliasDialog() { return *alias_; }
+  PlayerDetailsDialog& playerDetails() { return *details_; }
+  ExtraFilesDialog& extraFiles() { return *extraFiles_; }
+  MonitorWindow& monitorWindow() { return *monitor_; }
+  LogWindow& logWindow() { return *log_; }
+  core::Settings& settings() override { return settings_; }
+  const std::string& settingsPath() const { return settingsPath_; }
+  Grid& players() { return *players_; }
+  Grid& contestors() { return *contestors_; }
+  // The send sessions' timing; tests shorten the poll.
+  void setSessionTiming(const send::SessionTiming& timing);
+
+  // Shared steps.
+  // The save-changes question: true when the command may go on.
+  bool askSaveChanges();
+  void refreshRoster();
+  void clearGame();
+  void pushRecentGame(const std::string& name, const std::string& path);
+  void setChanged() { game_.changed = true; }
+  // Shows the game's fields, roster, year and last-generated text in the controls.
+  void showGame();
+  // Base path and year from the Stars! files, shown in gameyear.
+  void readYear();
+  // Save, Close and Game-specific options: enabled while the game has a game file.
+  void enableGameFileItems(bool enabled);
+
+  // File menu.
+  void New1Click();
+  void Playerwiz1Click();
+  void Open1Click();
+  void Save1Click();
+  // Save as; true when the game was saved.
+  bool Saveas1Click();
+  void Close1Click();
+  void Exit1Click();
+  // Settings menu.
+  void Preferences1Click();
+  void Gamespecificoptions1Click();
+  void Split1Click();
+  // Info menu.
+  void About1Click();
+  void Showsplashscreenagain1Click();
+  // Controls.
+  void Button1Click();            // Send
+  void Button2Click();            // browse for the universe
+  void gamenameClick(int index);  // a recent game picked from the list
+  void gamenameChange(const QString& text);
+  void panicTimer();
+  QTimer& panic() { return *panic_; }
+
+  // send::SessionHost
+  void clearLogWindow() override;
+  void appendLogWindowLine(const std::string& line) override;
+  core::Game& game() override { return game_; }
+  void clearMonitor() override;
+  void appendMonitorLine(const std::string& line) override;
+  void showLogWindow() override;
+  void setSendEnabled(bool enabled) override;
+  int fileProgressMaximum() override;
+  void setFileProgress(int position, int maximum) override;
+  void setOverallProgress(int position) override;
+  void showLastGenerated(const std::string& text) override;
+
+  // SplitTarget
+  int splitPosition() const override { return settings_.split; }
+  void setSplitPosition(int position) override;
+
+  // RosterMoverTarget
+  int selectedEntry() const override;
+  int entryCount() const override { return int(game_.roster.size()); }
+  void swapEntries(int first, int second) override;
+  void selectEntry(int index) override;
+
+ Q_SIGNALS:
+  // The window became the active window.
+  void activated();
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenu();
+  void connectEdits();
+  void createWindows();
+  void applyLayoutSettings();
+  void takeLayoutSettings();
+  void loadPlayers();
+  void refillGameNames();
+  // Reads the game file at the game's path into the cleared game and shows it.
+  void readGame();
+  // Save as without touching the changed flag: true when the game was written.
+  bool saveGameAs();
+  // Runs `step`; an exception is shown in a box. False when one was raised.
+  static bool guarded(const std::function<void()>& step);
+
+  std::string settingsPath_;
+  core::Settings settings_;
+  core::Game game_;
+  core::StarsHeader header_;
+  std::string pickedName_;    // restored into gamename by panic
+  std::string previousName_;  // the game name before the latest edit of gamename
+  bool filling_ = false;      // the program itself is filling the controls
+  bool closeAsked_ = false;   // Exit has asked the save-changes question already
+
+  QLabel* Label1 = nullptr;
+  QComboBox* gamename = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* xyfilename = nullptr;
+  QPushButton* Button2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* subject = nullptr;
+  QLabel* Label4 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QCheckBox* mfile = nullptr;
+  QCheckBox* xyfile = nullptr;
+  QPushButton* Button1 = nullptr;
+  QProgressBar* Prog = nullptr;
+  QProgressBar* prog2 = nullptr;
+  QLabel* Label5 = nullptr;
+  Grid* contestors_ = nullptr;
+  QLabel* gameyear = nullptr;
+  QLabel* gen = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  Grid* players_ = nullptr;
+  QTimer* panic_ = nullptr;
+
+  QAction* Save1 = nullptr;
+  QAction* Close1 = nullptr;
+  QAction* Gamespecificoptions1 = nullptr;
+
+  std::unique_ptr<PlayerDetailsDialog> details_;
+  std::unique_ptr<SettingsDialog> settingsDialog_;
+  std::unique_ptr<AboutBox> about_;
+  std::unique_ptr<RosterMover> mover_;
+  std::unique_ptr<SplitTrackbar> split_;
+  std::unique_ptr<AliasDialog> alias_;
+  std::unique_ptr<IntroScreen> intro_;
+  std::unique_ptr<ExtraFilesDialog> extraFiles_;
+  std::unique_ptr<LogWindow> log_;
+  std::unique_ptr<MonitorWindow> monitor_;
+  std::unique_ptr<send::SessionTiming> timing_;
+  std::unique_ptr<send::SendSession> session_;
+};
+
+}  // namespace zelvaro::ui

@@ -1,0 +1,228 @@
+// The main window's game: showing it, the save-changes question, the File menu and the
+// recent games.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <utility>
+
+#include "core/game_file.h"
+#include "platform/messages.h"
+#include "ui/grid.h"
+#include "ui/main_window.h"
+
+namespace zelvaro::ui {
+
+namespace {
+
+const char* const kGameFilter = "Zelvaro files (*.zv)";
+
+std::string joinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\n") + lines[i];
+  return text;
+}
+
+}  // namespace
+
+void MainWindow::showGame() {
+  // The controls' edits land in the game; these values come from it.
+  filling_ = true;
+  gamename->setEditText(QString::fromStdString(game_.name));
+  xyfilename->setText(QString::fromStdString(game_.universePath));
+  subject->setText(QString::fromStdString(game_.subject));
+  // A long text shows from its start, as one reads it.
+  xyfilename->setCursorPosition(0);
+  subject->setCursorPosition(0);
+  Memo1->setPlainText(QString::fromStdString(joinLines(game_.body)));
+  mfile->setChecked(game_.attachResults);
+  xyfile->setChecked(game_.attachUniverse);
+  filling_ = false;
+  gameyear->setText(QString::fromStdString("Current year: " + std::to_string(game_.year)));
+  showLastGenerated(game_.lastGenerated);
+  refreshRoster();
+}
+
+void MainWindow::refreshRoster() {
+  showRoster(*contestors_, game_.roster);
+}
+
+void MainWindow::clearGame() {
+  game_.clear();
+  gamename->clear();
+  showGame();
+}
+
+void MainWindow::readYear() {
+  guarded([this] { core::computeBasePathAndYear(game_, header_); });
+  gameyear->setText(QString::fromStdString("Current year: " + std::to_string(game_.year)));
+}
+
+void MainWindow::readGame() {
+  try {
+    if (!core::readGameFile(game_, header_)) return;
+  } catch (const std::exception& error) {
+    // What was read before the fault stays in the window.
+    showGame();
+    platform::showMessage(error.what());
+    return;
+  }
+  showGame();
+  enableGameFileItems(true);
+  game_.changed = false;
+}
+
+void MainWindow::openGameFile(const std::string& path) {
+  game_.filePath = path;
+  clearGame();
+  readGame();
+}
+
+void MainWindow::enableGameFileItems(bool enabled) {
+  for (QAction* item : {Save1, Close1, Gamespecificoptions1}) item->setEnabled(enabled);
+}
+
+void MainWindow::refillGameNames() {
+  gamename->clear();
+  for (const std::string& name : settings_.recentGames.names()) {
+    gamename->addItem(QString::fromStdString(name));
+  }
+  gamename->setCurrentIndex(-1);
+  gamename->setEditText(QString());
+}
+
+void MainWindow::pushRecentGame(const std::string& name, const std::string& path) {
+  settings_.recentGames.push(name, path);
+  refillGameNames();
+  gamename->setEditText(QString::fromStdString(name));
+}
+
+bool MainWindow::askSaveChanges() {
+  if (!game_.changed) return true;
+  platform::Question question;
+  question.text = "Save the changes, or what?";
+  question.buttons = {platform::Button::Yes, platform::Button::No, platform::Button::Cancel};
+  question.defaultButton = platform::Button::Yes;
+  question.kind = platform::MessageKind::Warning;
+  switch (platform::messages().ask(question)) {
+    case platform::Button::Yes:
+      return saveGameAs();
+    case platform::Button::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool MainWindow::saveGameAs() {
+  platform::FileDialog dialog;
+  dialog.filter = kGameFilter;
+  dialog.fileName = game_.filePath;
+  std::optional<std::string> chosen = platform::messages().saveFile(dialog);
+  if (!chosen) return false;
+  game_.filePath = core::withGameExtension(*chosen);
+  enableGameFileItems(true);
+  if (!guarded([this] { core::writeGameFile(game_); })) return false;
+  pushRecentGame(gamename->currentText().toStdString(), game_.filePath);
+  return true;
+}
+
+void MainWindow::New1Click() {
+  if (!askSaveChanges()) return;
+  guarded([this] { settings_.recentGames.store(settingsPath_); });
+  clearGame();
+  game_.filePath.clear();
+  enableGameFileItems(false);
+  settings_.recentGames.load(settingsPath_);
+  refillGameNames();
+  game_.changed = false;
+}
+
+void MainWindow::Playerwiz1Click() {
+  if (askSaveChanges() && playerWizard) playerWizard();
+  readYear();
+}
+
+void MainWindow::Open1Click() {
+  if (!askSaveChanges()) return;
+  platform::FileDialog dialog;
+  dialog.filter = kGameFilter;
+  std::optional<std::string> path = platform::messages().openFile(dialog);
+  if (!path) return;
+  openGameFile(*path);
+  pushRecentGame(gamename->currentText().toStdString(), game_.filePath);
+}
+
+void MainWindow::Save1Click() {
+  if (guarded([this] { core::writeGameFile(game_); })) game_.changed = false;
+}
+
+bool MainWindow::Saveas1Click() {
+  if (!saveGameAs()) return false;
+  game_.changed = false;
+  return true;
+}
+
+void MainWindow::Close1Click() {
+  if (!askSaveChanges()) return;
+  clearGame();
+  game_.filePath.clear();
+  enableGameFileItems(false);
+  refreshRoster();
+  refillGameNames();
+  game_.changed = false;
+}
+
+void MainWindow::Exit1Click() {
+  if (!askSaveChanges()) return;
+  // Answered once: the closing does not ask again.
+  closeAsked_ = true;
+  close();
+}
+
+void MainWindow::gamenameChange(const QString& text) {
+  // Typing renames the game; it is no change to save by itself.
+  previousName_ = std::exchange(game_.name, text.toStdString());
+}
+
+void MainWindow::gamenameClick(int index) {
+  const std::string picked = gamename->itemText(index).toStdString();
+  // The pick has already put its name into the box; the game on show keeps its own name for
+  // the question, so that Yes saves it under that name.
+  const std::string current = previousName_;
+  gamename->setEditText(QString::fromStdString(current));
+  if (!askSaveChanges()) return;
+  pickedName_ = picked;
+  game_.filePath = settings_.recentGames.pathOf(picked).value_or(std::string());
+  clearGame();
+  readGame();
+  enableGameFileItems(true);
+  pushRecentGame(gamename->currentText().toStdString(), game_.filePath);
+  panic_->start();
+}
+
+void MainWindow::panicTimer() {
+  panic_->stop();
+  gamename->setEditText(QString::fromStdString(pickedName_));
+}
+
+int MainWindow::selectedEntry() const {
+  const int row = contestors_->currentRow();
+  if (!contestors_->selectionModel()->isRowSelected(row, QModelIndex())) return -1;
+  return row < int(game_.roster.size()) ? row : -1;
+}
+
+void MainWindow::swapEntries(int first, int second) {
+  std::swap(game_.roster.at(size_t(first)), game_.roster.at(size_t(second)));
+}
+
+void MainWindow::selectEntry(int index) {
+  contestors_->selectRow(index);
+}
+
+}  // namespace zelvaro::ui

@@ -1,0 +1,103 @@
+// Send from the main window: a real session against the tests' SMTP server, with the window
+// as its host, and the universe browser that feeds it.
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "core/player_database.h"
+#include "main_window_test.h"
+#include "send/send_session.h"
+#include "support/scripted_smtp_server.h"
+#include "support/wait.h"
+#include "ui/text_window.h"
+
+namespace zelvaro::test {
+namespace {
+
+class MainWindowSendTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    core::WriteKey(settingsPath, "server", "127.0.0.1:" + std::to_string(server.port()));
+    core::WriteKey(settingsPath, "email", "host@example.org");
+    writeFile(dir.file("database.txt"), "");
+    core::PlayerDatabase(dir.file("database.txt")).append({"Ann", "ann@example.org", ""});
+    start().show();
+    window->setSessionTiming({20, 30000, 2000});
+  }
+
+  // A game in the folder with Ann as player 1 and her result file.
+  void openGame() {
+    const std::string path = writeGame("abc");
+    writeFile(dir.file("abc.m1"), "result of player one");
+    openThroughMenu(path);
+    recorded().clear();
+  }
+
+  size_t count(const std::string& clientLine) const {
+    return size_t(
+        std::count(server.transcript().begin(), server.transcript().end(), "C: " + clientLine));
+  }
+
+  ScriptedSmtpServer server;
+};
+
+TEST_F(MainWindowSendTest, SendMailsTheGameAsTheWindowShowsIt) {
+  openGame();
+  find<QLineEdit>("subject")->setText("Turn %Y of %G for %P");
+  server.acceptMessage();
+  auto* send = find<QPushButton>("Button1");
+  bool disabledWhileSending = false;
+  // The window answers while the session waits for the server.
+  QTimer::singleShot(0, window.get(), [&] { disabledWhileSending = !send->isEnabled(); });
+
+  EXPECT_TRUE(window->sendGame());
+
+  EXPECT_TRUE(disabledWhileSending);
+  EXPECT_TRUE(send->isEnabled());
+  EXPECT_TRUE(server.finished());
+  EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 1u);
+  EXPECT_EQ(count("MAIL FROM:<host@example.org>"), 1u);
+  const auto& lines = server.transcript();
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& line) {
+                           return line.rfind("C: Subject: Turn", 0) == 0 &&
+                                  line.find(" of abc for 1") != std::string::npos;
+                         }),
+            lines.end());
+  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
+  EXPECT_EQ(text(*window, "gen"), "Last generated: " + window->game().lastGenerated);
+  EXPECT_NE(window->game().lastGenerated, "never");
+  EXPECT_TRUE(window->logWindow().isVisible());
+  EXPECT_NE(window->logWindow().text().find("Send complete."), std::string::npos);
+  EXPECT_GT(window->monitorWindow().lineCount(), 5);
+  EXPECT_EQ(find<QProgressBar>("prog2")->value(), 100);
+  EXPECT_TRUE(waitUntil([&] { return find<QProgressBar>("prog2")->value() == 0; }));
+}
+
+TEST_F(MainWindowSendTest, TheUniverseIsTakenAsPickedAndItsHeaderChecked) {
+  openGame();
+  const std::string universe = dir.file("Abc.XY");
+  writeFile(universe, "no stars here");
+  recorded().answerNextFile(universe);
+  window->game().changed = false;
+
+  window->Button2Click();
+
+  EXPECT_EQ(recorded().dialogs.back().filter, "Universes (*.xy)");
+  EXPECT_EQ(find<QLineEdit>("xyfilename")->text().toStdString(), universe);
+  EXPECT_EQ(window->game().universePath, universe);
+  EXPECT_TRUE(window->game().changed);
+  EXPECT_EQ(shown(), std::vector<std::string>{"Universe file is corrupt!"});
+
+  // With a base path known, the browser proposes the game's universe file.
+  find<QLineEdit>("xyfilename")->setText(QString::fromStdString(dir.file("abc.xy")));
+  window->readYear();
+  recorded().answerNextFile(std::nullopt);
+  window->Button2Click();
+  EXPECT_EQ(recorded().dialogs.back().fileName, dir.file("abc.xy"));
+}
+
+}  // namespace
+}  // namespace zelvaro::test

@@ -1,0 +1,73 @@
+// The main window with a game of several players, one of them with extra files (bold), at the
+// saved split and at splits 2 and 8.
+
+#include <QDir>
+#include <QLineEdit>
+
+#include "core/game_file.h"
+#include "core/player_database.h"
+#include "core/text_store.h"
+#include "shots.h"
+#include "ui/main_window.h"
+
+namespace zelvaro::shots {
+
+namespace {
+
+// A game folder and database in the throw-away home.
+std::string makeGame() {
+  const std::string folder = QDir::homePath().toStdString() + "/stars";
+  QDir().mkpath(QString::fromStdString(folder));
+  core::PlayerDatabase database(folder + "/database.txt");
+  database.loadRows();  // creates the file
+  const core::PlayerRow players[] = {
+      {"Alice Quasar", "alice@example.org;aq@work.example.com", "Hosts on Sundays"},
+      {"Bob Nebula", "bob@example.net", "Slow in spring"},
+      {"Carl Pulsar", "carl@example.com", ""},
+      {"Dora Comet", "dora@example.org", "New to the game"},
+      {"Erik Meteor", "erik@example.net", "Plays two races"}};
+  for (const core::PlayerRow& player : players) database.append(player);
+
+  core::Game game;
+  game.name = "Andromeda Rising";
+  game.universePath = folder + "/andro.xy";
+  game.subject = "Turn %Y of %G for player %P";
+  game.body = {"Greetings commander,", "", "your turn of %Y is attached.",
+               "Orders back by Friday, please."};
+  game.lastGenerated = "Sunday, 05:12";
+  game.roster = {core::ContestorEntry::assigned("Alice Quasar", players[0].email),
+                 core::ContestorEntry::assigned("Bob Nebula", players[1].email)
+                     .withExtraFiles({folder + "/news.txt"}),
+                 core::ContestorEntry::blank(),
+                 core::ContestorEntry::assigned("Dora Comet", players[3].email).withSending(false),
+                 core::ContestorEntry::assigned("Erik Meteor", players[4].email)};
+  game.filePath = folder + "/andromeda.zv";
+  core::writeGameFile(game);
+  return folder;
+}
+
+ui::MainWindow* mainWindow(Stage& stage, int split) {
+  static ui::MainWindow* window = nullptr;
+  if (window == nullptr) {
+    const std::string folder = makeGame();
+    core::WriteKey(stage.settingsPath, "database", folder + "/database.txt");
+    window = stage.keep<ui::MainWindow>(stage.settingsPath);
+    window->FormCreate();
+    window->openGameFile(folder + "/andromeda.zv");
+    window->sortPlayers();
+  }
+  window->setSplitPosition(split);
+  return window;
+}
+
+}  // namespace
+
+void addMainWindowShots(std::vector<Shot>& shots) {
+  shots.push_back({"main-window", [](Stage& stage) -> QWidget* { return mainWindow(stage, 5); }});
+  shots.push_back(
+      {"main-window-split2", [](Stage& stage) -> QWidget* { return mainWindow(stage, 2); }});
+  shots.push_back(
+      {"main-window-split8", [](Stage& stage) -> QWidget* { return mainWindow(stage, 8); }});
+}
+
+}  // namespace zelvaro::shots
