@@ -83,10 +83,7 @@ TEST_F(MainWindowTest, SaveAsAppendsTheExtensionOnlyWhenItIsMissing) {
   EXPECT_FALSE(window->game().changed);
   EXPECT_TRUE(enabled("Save1") && enabled("Close1") && enabled("Gamespecificoptions1"));
   EXPECT_EQ(listedGames(), Names{"Vega"});
-  core::Game saved;
-  saved.filePath = dir.file("vega.zv");
-  core::StarsHeader header;
-  ASSERT_TRUE(core::readGameFile(saved, header));
+  const core::Game saved = readSaved(dir.file("vega.zv"));
   EXPECT_EQ(saved.name, "Vega");
   EXPECT_EQ(saved.subject, "Turn %Y");
 
@@ -113,10 +110,7 @@ TEST_F(MainWindowTest, SaveWritesTheEditsToTheGameFile) {
   trigger("Save1");
 
   EXPECT_FALSE(window->game().changed);
-  core::Game saved;
-  saved.filePath = dir.file("Orion.zv");
-  core::StarsHeader header;
-  ASSERT_TRUE(core::readGameFile(saved, header));
+  const core::Game saved = readSaved(dir.file("Orion.zv"));
   EXPECT_EQ(saved.universePath, "/games/orion.xy");
   EXPECT_EQ(saved.body, (Names{"one", "two"}));
   EXPECT_EQ(saved.roster.size(), 2u);
@@ -191,10 +185,7 @@ TEST_F(SaveChangesCancelTest, YesSavesThePickedAwayGameUnderItsOwnName) {
 
   EXPECT_EQ(window->game().filePath, dir.file("Other.zv"));
   EXPECT_EQ(gamename()->currentText().toStdString(), "Other");
-  core::Game saved;
-  saved.filePath = dir.file("Orion.zv");
-  core::StarsHeader header;
-  ASSERT_TRUE(core::readGameFile(saved, header));
+  const core::Game saved = readSaved(dir.file("Orion.zv"));
   EXPECT_EQ(saved.name, "Orion");
   EXPECT_EQ(saved.subject, "edited");
 }

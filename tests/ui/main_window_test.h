@@ -54,6 +54,15 @@ class MainWindowTest : public DialogTest {
     return game.filePath;
   }
 
+  // The game as the file at `path` holds it.
+  static core::Game readSaved(const std::string& path) {
+    core::Game saved;
+    saved.filePath = path;
+    core::StarsHeader header;
+    EXPECT_TRUE(core::readGameFile(saved, header)) << path;
+    return saved;
+  }
+
   // Opens the file through File/Open, as the operator would.
   void openThroughMenu(const std::string& path) {
     recorded().answerNextFile(path);
