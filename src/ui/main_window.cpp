@@ -184,6 +184,8 @@ void MainWindow::createWindows() {
   intro_ = std::make_unique<IntroScreen>(settingsPath_);
   extraFiles_ = std::make_unique<ExtraFilesDialog>();
   log_ = std::make_unique<LogWindow>();
+  wizard_ = std::make_unique<PlayerWizard>(*this, *extraFiles_);
+  playerWizard = [this] { wizard_->run(); };
   monitor_ = std::make_unique<MonitorWindow>();
 }
 

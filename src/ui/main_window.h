@@ -17,6 +17,7 @@
 #include "core/settings.h"
 #include "core/stars_files.h"
 #include "send/session_host.h"
+#include "ui/player_wizard.h"
 #include "ui/roster_mover.h"
 #include "ui/split_trackbar.h"
 
@@ -52,7 +53,8 @@ class SettingsDialog;
 class MainWindow : public QMainWindow,
                    public send::SessionHost,
                    public SplitTarget,
-                   public RosterMoverTarget {
+                   public RosterMoverTarget,
+                   public WizardHost {
   Q_OBJECT
 
  public:
@@ -88,6 +90,7 @@ class MainWindow : public QMainWindow,
   ExtraFilesDialog& extraFiles() { return *extraFiles_; }
   MonitorWindow& monitorWindow() { return *monitor_; }
   LogWindow& logWindow() { return *log_; }
+  PlayerWizard& playerWizardDialog() { return *wizard_; }
   core::Settings& settings() override { return settings_; }
   const std::string& settingsPath() const { return settingsPath_; }
   Grid& players() { return *players_; }
@@ -98,8 +101,8 @@ class MainWindow : public QMainWindow,
   // Shared steps.
   // The save-changes question: true when the command may go on.
   bool askSaveChanges();
-  void refreshRoster();
-  void clearGame();
+  void refreshRoster() override;
+  void clearGame() override;
   void pushRecentGame(const std::string& name, const std::string& path);
   void setChanged() { game_.changed = true; }
   // Shows the game's fields, roster, year and last-generated text in the controls.
@@ -149,6 +152,12 @@ class MainWindow : public QMainWindow,
   // SplitTarget
   int splitPosition() const override { return settings_.split; }
   void setSplitPosition(int position) override;
+
+  // WizardHost
+  std::string databasePath() const override { return settings_.database; }
+  void disableGameFileItems() override { enableGameFileItems(false); }
+  void reloadRecentGames() override;
+  void showGameFields() override { showGame(); }
 
   // RosterMoverTarget
   int selectedEntry() const override;
@@ -225,6 +234,7 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<IntroScreen> intro_;
   std::unique_ptr<ExtraFilesDialog> extraFiles_;
   std::unique_ptr<LogWindow> log_;
+  std::unique_ptr<PlayerWizard> wizard_;
   std::unique_ptr<MonitorWindow> monitor_;
   std::unique_ptr<send::SessionTiming> timing_;
   std::unique_ptr<send::SendSession> session_;

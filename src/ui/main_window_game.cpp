@@ -132,14 +132,18 @@ bool MainWindow::saveGameAs() {
   return true;
 }
 
+void MainWindow::reloadRecentGames() {
+  settings_.recentGames.load(settingsPath_);
+  refillGameNames();
+}
+
 void MainWindow::New1Click() {
   if (!askSaveChanges()) return;
   guarded([this] { settings_.recentGames.store(settingsPath_); });
   clearGame();
   game_.filePath.clear();
   enableGameFileItems(false);
-  settings_.recentGames.load(settingsPath_);
-  refillGameNames();
+  reloadRecentGames();
   game_.changed = false;
 }
 
