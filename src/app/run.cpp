@@ -1,6 +1,5 @@
 #include "app/run.h"
 
-#include <QMainWindow>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -8,9 +7,10 @@
 
 #include "app/launch.h"
 #include "core/command_line.h"
-#include "core/version.h"
+#include "core/settings.h"
 #include "platform/application.h"
 #include "platform/messages.h"
+#include "ui/program.h"
 
 namespace zelvaro::app {
 
@@ -50,11 +50,8 @@ int run(int argc, char** argv) {
     batchMessages = nullptr;
     platform::installMessages(platform::makeWidgetMessages());
   }
-  QMainWindow window;
-  window.setObjectName(QStringLiteral("Form1"));
-  window.setWindowTitle(QString::fromStdString(std::string("Zelvaro V") + core::ProgramVersion));
-  window.resize(538, 445);
-  window.show();
+  ui::Program program(commandLine, core::settingsFilePath());
+  program.start();
   int status = application.exec();
   if (batchMessages != nullptr && batchMessages->written() > 0 && status == ExitOk) {
     status = ExitFailed;

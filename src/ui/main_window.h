@@ -77,6 +77,8 @@ class MainWindow : public QMainWindow,
   void sortPlayers();
   // Reads the year again and mails the game; what SendSession::run() returns.
   bool sendGame();
+  // Why entries of the last send were not mailed.
+  std::vector<std::string> sendFailures() const;
   // Shown by Player wiz after the save-changes question; set by whoever builds the wizard.
   std::function<void()> playerWizard;
 

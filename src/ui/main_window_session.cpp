@@ -26,6 +26,10 @@ bool MainWindow::sendGame() {
   return session_->run();
 }
 
+std::vector<std::string> MainWindow::sendFailures() const {
+  return session_ ? session_->failures() : std::vector<std::string>{};
+}
+
 void MainWindow::Button1Click() {
   sendGame();
 }

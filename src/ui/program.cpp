@@ -1,0 +1,70 @@
+#include "ui/program.h"
+
+#include "core/version.h"
+#include "platform/application.h"
+#include "ui/activation_watch.h"
+#include "ui/intro_screen.h"
+#include "ui/main_window.h"
+
+namespace zelvaro::ui {
+
+Program::Program(core::CommandLine commandLine, std::string settingsPath)
+    : window_(std::make_unique<MainWindow>(settingsPath)),
+      watch_(std::make_unique<ActivationWatch>(window_.get())),
+      startup_(*this, std::move(commandLine), settingsPath) {
+  QObject::connect(window_.get(), &MainWindow::activated, window_.get(), [this] { activated(); });
+}
+
+Program::~Program() = default;
+
+void Program::start() {
+  startup_.examineCommandLine();
+  window_->FormCreate();
+  window_->show();
+}
+
+void Program::activated() {
+  // After the batch run's end nothing more happens, whatever the window does meanwhile.
+  if (ended_) return;
+  const bool counts = watch_->countsAsActivation();
+  if (!firstActivation_ && !counts) return;
+  firstActivation_ = false;
+  startup_.FormActivate();
+}
+
+void Program::layOut() {
+  window_->layOut();
+}
+
+void Program::openGameFile(const std::string& path) {
+  window_->openGameFile(path);
+}
+
+void Program::showIntroScreen() {
+  IntroScreen& intro = window_->introScreen();
+  intro.prepare(core::ProgramVersion, window_->settings().defalias);
+  intro.showModal();
+}
+
+bool Program::databaseEmpty() const {
+  return window_->databaseEmpty();
+}
+
+void Program::sortPlayers() {
+  window_->sortPlayers();
+}
+
+bool Program::sendGame() {
+  return window_->sendGame();
+}
+
+std::vector<std::string> Program::sendFailures() const {
+  return window_->sendFailures();
+}
+
+void Program::quit(int status) {
+  ended_ = true;
+  platform::Application::quit(status);
+}
+
+}  // namespace zelvaro::ui
