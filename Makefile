@@ -2,12 +2,13 @@
 #   make        build the program and the tests
 #   make test   install what is missing, build, run every test
 #   make run    install what is missing, build, start the program
+#   make demo   mail a demo game to a local mail sink and show what arrived
 BUILD ?= build
 BUILD_TYPE ?= Debug
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure deps test run clean
+.PHONY: all build configure deps test run demo clean
 
 all: build
 
@@ -25,6 +26,9 @@ test: deps build
 
 run: deps build
 	./$(BUILD)/src/app/zelvaro $(ARGS)
+
+demo:
+	@scripts/demo
 
 clean:
 	rm -rf $(BUILD) build-asan
