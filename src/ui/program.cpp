@@ -21,6 +21,9 @@ void Program::start() {
   startup_.examineCommandLine();
   window_->FormCreate();
   window_->show();
+  // Without a window manager (a bare X server, the offscreen platform) nothing else makes
+  // the window active, and its first activation does the start-up work.
+  window_->activateWindow();
 }
 
 void Program::activated() {

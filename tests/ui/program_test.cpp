@@ -1,0 +1,47 @@
+// The program as the operator starts it: the main window's first activation opens the game
+// named on the command line, and later activations do not do it again.
+
+#include "ui/program.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+#include "main_window_test.h"
+#include "support/wait.h"
+
+namespace zelvaro::test {
+namespace {
+
+class ProgramTest : public MainWindowTest {
+ protected:
+  void startProgram(const std::vector<std::string>& arguments) {
+    core::WriteKey(settingsPath, "splash", "1");
+    core::WriteKey(settingsPath, "ignoredb", "1");
+    program = std::make_unique<ui::Program>(core::examineCommandLine(arguments), settingsPath);
+    program->start();
+    ASSERT_TRUE(waitUntil([&] { return program->window().isActiveWindow(); }, 5000))
+        << "the main window becomes active by itself";
+    QApplication::processEvents();
+  }
+
+  std::unique_ptr<ui::Program> program;
+};
+
+TEST_F(ProgramTest, TheGameOnTheCommandLineOpensAtTheFirstActivation) {
+  const std::string path = writeGame("Orion");
+  startProgram({path});
+  auto* name = program->window().findChild<QComboBox*>("gamename");
+  EXPECT_EQ(name->currentText().toStdString(), "Orion");
+  EXPECT_EQ(program->window().game().filePath, path);
+  EXPECT_FALSE(program->window().game().changed);
+}
+
+TEST_F(ProgramTest, AMissingGameFileIsToldAtStartOnly) {
+  const std::string missing = dir.file("missing.zv");
+  startProgram({missing});
+  EXPECT_EQ(shown(), (std::vector<std::string>{"File not found: " + missing}));
+  EXPECT_EQ(program->window().game().filePath, "");
+}
+
+}  // namespace
+}  // namespace zelvaro::test
