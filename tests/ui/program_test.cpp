@@ -7,7 +7,10 @@
 #include <QComboBox>
 
 #include "main_window_test.h"
+#include "platform/eventloop.h"
 #include "support/wait.h"
+#include "ui/about_box.h"
+#include "ui/text_window.h"
 
 namespace zelvaro::test {
 namespace {
@@ -41,6 +44,20 @@ TEST_F(ProgramTest, AMissingGameFileIsToldAtStartOnly) {
   startProgram({missing});
   EXPECT_EQ(shown(), (std::vector<std::string>{"File not found: " + missing}));
   EXPECT_EQ(program->window().game().filePath, "");
+}
+
+TEST_F(ProgramTest, ClosingTheMainWindowEndsTheProgramWithOtherWindowsOpen) {
+  startProgram({});
+  program->window().logWindow().showWindow();
+  program->window().aboutBox().showAbout("1");
+  QTimer::singleShot(0, &program->window(), [&] { program->window().close(); });
+  // Should the loop not end, this ends it with a status that fails the test.
+  QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+  const int status = QApplication::exec();
+  platform::setApplicationTerminating(false);
+  EXPECT_EQ(status, 0);
+  program->window().logWindow().hide();
+  program->window().aboutBox().hide();
 }
 
 }  // namespace
