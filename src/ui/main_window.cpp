@@ -13,9 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "core/player_database.h"
 #include "core/version.h"
-#include "platform/collation.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
 #include "ui/about_box.h"
@@ -178,11 +176,13 @@ void MainWindow::createWindows() {
   hooks.showMonitor = [this] { monitor_->showWindow(); };
   settingsDialog_ = std::make_unique<SettingsDialog>(settingsPath_, std::move(hooks));
   about_ = std::make_unique<AboutBox>();
-  mover_ = std::make_unique<RosterMover>(*this);
   split_ = std::make_unique<SplitTrackbar>(*this);
   alias_ = std::make_unique<AliasDialog>();
   intro_ = std::make_unique<IntroScreen>(settingsPath_);
   extraFiles_ = std::make_unique<ExtraFilesDialog>();
+  // The grids' commands, with the up/down mover they open.
+  commands_ =
+      std::make_unique<GridCommands>(*this, *players_, *contestors_, *details_, *extraFiles_, this);
   log_ = std::make_unique<LogWindow>();
   wizard_ = std::make_unique<PlayerWizard>(*this, *extraFiles_);
   playerWizard = [this] { wizard_->run(); };
@@ -272,7 +272,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::loadPlayers() {
-  guarded([this] { showPlayers(*players_, core::PlayerDatabase(settings_.database).loadRows()); });
+  guarded([this] { commands_->loadPlayers(); });
 }
 
 bool MainWindow::databaseEmpty() const {
@@ -280,9 +280,7 @@ bool MainWindow::databaseEmpty() const {
 }
 
 void MainWindow::sortPlayers() {
-  std::vector<core::PlayerRow> rows = playerRows(*players_);
-  core::PlayerDatabase::sortRows(rows, platform::compareText);
-  showPlayers(*players_, rows);
+  commands_->sortPlayers();
 }
 
 bool MainWindow::guarded(const std::function<void()>& step) {

@@ -12,13 +12,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/game.h"
 #include "core/settings.h"
 #include "core/stars_files.h"
 #include "send/session_host.h"
+#include "ui/grid_commands.h"
 #include "ui/player_wizard.h"
-#include "ui/roster_mover.h"
 #include "ui/split_trackbar.h"
 
 class QAction;
@@ -53,8 +54,8 @@ class SettingsDialog;
 class MainWindow : public QMainWindow,
                    public send::SessionHost,
                    public SplitTarget,
-                   public RosterMoverTarget,
-                   public WizardHost {
+                   public WizardHost,
+                   public GridHost {
   Q_OBJECT
 
  public:
@@ -86,7 +87,8 @@ class MainWindow : public QMainWindow,
   AboutBox& aboutBox() { return *about_; }
   SettingsDialog& settingsDialog() { return *settingsDialog_; }
   SplitTrackbar& splitTrackbar() { return *split_; }
-  RosterMover& rosterMover() { return *mover_; }
+  RosterMover& rosterMover() { return *commands_->mover(); }
+  GridCommands& gridCommands() { return *commands_; }
   AliasDialog& aliasDialog() { return *alias_; }
   PlayerDetailsDialog& playerDetails() { return *details_; }
   ExtraFilesDialog& extraFiles() { return *extraFiles_; }
@@ -106,7 +108,7 @@ class MainWindow : public QMainWindow,
   void refreshRoster() override;
   void clearGame() override;
   void pushRecentGame(const std::string& name, const std::string& path);
-  void setChanged() { game_.changed = true; }
+  void setChanged() override { game_.changed = true; }
   // Shows the game's fields, roster, year and last-generated text in the controls.
   void showGame();
   // Base path and year from the Stars! files, shown in gameyear.
@@ -160,12 +162,6 @@ class MainWindow : public QMainWindow,
   void disableGameFileItems() override { enableGameFileItems(false); }
   void reloadRecentGames() override;
   void showGameFields() override { showGame(); }
-
-  // RosterMoverTarget
-  int selectedEntry() const override;
-  int entryCount() const override { return int(game_.roster.size()); }
-  void swapEntries(int first, int second) override;
-  void selectEntry(int index) override;
 
  Q_SIGNALS:
   // The window became the active window.
@@ -230,7 +226,6 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<PlayerDetailsDialog> details_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<AboutBox> about_;
-  std::unique_ptr<RosterMover> mover_;
   std::unique_ptr<SplitTrackbar> split_;
   std::unique_ptr<AliasDialog> alias_;
   std::unique_ptr<IntroScreen> intro_;
@@ -238,6 +233,8 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<LogWindow> log_;
   std::unique_ptr<PlayerWizard> wizard_;
   std::unique_ptr<MonitorWindow> monitor_;
+  // Last: it acts on the grids and the dialogs above.
+  std::unique_ptr<GridCommands> commands_;
   std::unique_ptr<send::SessionTiming> timing_;
   std::unique_ptr<send::SendSession> session_;
 };

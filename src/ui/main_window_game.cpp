@@ -49,7 +49,7 @@ void MainWindow::showGame() {
 }
 
 void MainWindow::refreshRoster() {
-  showRoster(*contestors_, game_.roster);
+  commands_->refreshRoster();
 }
 
 void MainWindow::clearGame() {
@@ -213,20 +213,6 @@ void MainWindow::gamenameClick(int index) {
 void MainWindow::panicTimer() {
   panic_->stop();
   gamename->setEditText(QString::fromStdString(pickedName_));
-}
-
-int MainWindow::selectedEntry() const {
-  const int row = contestors_->currentRow();
-  if (!contestors_->selectionModel()->isRowSelected(row, QModelIndex())) return -1;
-  return row < int(game_.roster.size()) ? row : -1;
-}
-
-void MainWindow::swapEntries(int first, int second) {
-  std::swap(game_.roster.at(size_t(first)), game_.roster.at(size_t(second)));
-}
-
-void MainWindow::selectEntry(int index) {
-  contestors_->selectRow(index);
 }
 
 }  // namespace zelvaro::ui

@@ -228,7 +228,9 @@ TEST_F(MainWindowTest, EditsOfTheGameControlsMarkItChanged) {
   window->game().changed = false;
   gamename()->setEditText("Renamed");
   window->setSplitPosition(4);
-  window->swapEntries(0, 1);
+  window->contestors().selectRow(0);
+  window->rosterMover().Button2Click();  // Down
+  EXPECT_EQ(window->game().roster[1].name(), "Ann");
   EXPECT_FALSE(window->game().changed);
 }
 

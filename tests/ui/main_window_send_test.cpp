@@ -53,6 +53,7 @@ TEST_F(MainWindowSendTest, SendMailsTheGameAsTheWindowShowsIt) {
   QTimer::singleShot(0, window.get(), [&] { disabledWhileSending = !send->isEnabled(); });
 
   EXPECT_TRUE(window->sendGame());
+  EXPECT_TRUE(window->sendFailures().empty());
 
   EXPECT_TRUE(disabledWhileSending);
   EXPECT_TRUE(send->isEnabled());
