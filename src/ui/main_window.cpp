@@ -268,6 +268,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   game_.roster.clear();
   takeLayoutSettings();
   guarded([this] { core::saveSettings(settingsPath_, settings_); });
+  // Closing this window ends the program, also while a window it opened is still up.
+  for (QWidget* opened : std::initializer_list<QWidget*>{log_.get(), monitor_.get(), about_.get(),
+                                                         split_.get(), commands_->mover()}) {
+    opened->close();
+  }
   event->accept();
 }
 

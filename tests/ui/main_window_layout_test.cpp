@@ -10,6 +10,7 @@
 #include "main_window_test.h"
 #include "ui/main_layout.h"
 #include "ui/split_trackbar.h"
+#include "ui/text_window.h"
 
 namespace zelvaro::test {
 namespace {
@@ -169,6 +170,16 @@ TEST_F(MainWindowTest, ClosingAsksOnceAndClosesWhateverTheAnswer) {
   EXPECT_TRUE(window->close());
   EXPECT_EQ(shown(), std::vector<std::string>{"Save the changes, or what?"});
   EXPECT_EQ(core::ReadKey(settingsPath, "newsmtp"), "1");
+
+  // Windows it opened go with it.
+  start();
+  window->show();
+  window->logWindow().showWindow();
+  window->Split1Click();
+  EXPECT_TRUE(window->splitTrackbar().isVisible());
+  window->close();
+  EXPECT_FALSE(window->logWindow().isVisible());
+  EXPECT_FALSE(window->splitTrackbar().isVisible());
 
   // Exit asks before closing; the closing does not ask again.
   start();
