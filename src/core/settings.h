@@ -37,8 +37,9 @@ struct Settings {
   int encoding = 0;
   WindowGeometry window;
   std::array<int, 3> playerColumns{128, 128, 243};  // Name, Email, Note
-  std::array<int, 3> rosterColumns{31, 32, 165};    // Send, Player#, Name
-  int split = 5;                                    // tenths of the width for the left part
+  // Wide enough for the headers in a desktop font; together they still fit the roster at split 5.
+  std::array<int, 3> rosterColumns{40, 58, 130};  // Send, Player#, Name
+  int split = 5;                                  // tenths of the width for the left part
   RecentGames recentGames;
 
   // "host:port" split at its colon; without one (or for a bare IPv6 address) the port is the

@@ -76,7 +76,7 @@ TEST_F(SettingsFile, NumbersAreFilteredAndSmallProgressMaximumIgnored) {
   EXPECT_EQ(settings.split, 7);
   EXPECT_EQ(settings.window.width, 800);
   EXPECT_EQ(settings.window.height, 445);
-  EXPECT_EQ(settings.rosterColumns, (std::array<int, 3>{31, 32, -40}));
+  EXPECT_EQ(settings.rosterColumns, (std::array<int, 3>{40, 58, -40}));
   WriteKey(path, "progmax", "1200");
   EXPECT_EQ(loadAll().progressMaximum, 1200);
 }
