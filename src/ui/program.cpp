@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include "core/settings.h"
 #include "core/version.h"
 #include "platform/application.h"
 #include "ui/activation_watch.h"
@@ -31,10 +32,17 @@ class EndOnClose : public QObject {
   }
 };
 
+// The windows made with the main window read the settings file as they are made (the intro
+// screen its "do not show" choice), so a first start must have it before them.
+std::unique_ptr<MainWindow> makeMainWindow(const std::string& settingsPath) {
+  core::createSettingsIfMissing(settingsPath);
+  return std::make_unique<MainWindow>(settingsPath);
+}
+
 }  // namespace
 
 Program::Program(core::CommandLine commandLine, std::string settingsPath)
-    : window_(std::make_unique<MainWindow>(settingsPath)),
+    : window_(makeMainWindow(settingsPath)),
       watch_(std::make_unique<ActivationWatch>(window_.get())),
       startup_(*this, std::move(commandLine), settingsPath) {
   QObject::connect(window_.get(), &MainWindow::activated, window_.get(), [this] { activated(); });

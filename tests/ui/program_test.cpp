@@ -46,6 +46,14 @@ TEST_F(ProgramTest, AMissingGameFileIsToldAtStartOnly) {
   EXPECT_EQ(program->window().game().filePath, "");
 }
 
+TEST_F(ProgramTest, AFirstStartMakesTheSettingsFileWithoutComplaint) {
+  TempDir fresh;
+  const std::string path = fresh.file("zelvaro.cfg");
+  ui::Program first(core::examineCommandLine({}), path);
+  EXPECT_TRUE(shown().empty()) << "no window may miss the settings file";
+  EXPECT_NE(core::ReadKey(path, "server"), core::NotFound);
+}
+
 TEST_F(ProgramTest, ClosingTheMainWindowEndsTheProgramWithOtherWindowsOpen) {
   startProgram({});
   program->window().logWindow().showWindow();
