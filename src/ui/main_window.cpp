@@ -199,7 +199,13 @@ void MainWindow::FormCreate() {
     clearGame();
     showLastGenerated("never");
     game_.lastGenerated = "never";
-    core::loadLayout(settingsPath_, settings_);
+    try {
+      core::loadLayout(settingsPath_, settings_);
+    } catch (...) {
+      // What was read before the bad number is the window's all the same.
+      applyLayoutSettings();
+      throw;
+    }
     applyLayoutSettings();
     settings_.recentGames.load(settingsPath_);
     refillGameNames();

@@ -207,13 +207,16 @@ TEST_F(MainWindowTest, CreationReadsTheSettingsAndStopsAtABadNumber) {
   EXPECT_EQ(window->splitPosition(), 7);
   EXPECT_FALSE(window->game().changed);
 
-  // A width that is no number ends the creation work there: no recent games are read.
+  // A width that is no number ends the creation work there: no recent games are read, but
+  // the height read before it is applied.
+  core::WriteKey(settingsPath, "height", "500");
   core::WriteKey(settingsPath, "width", "3,5");
   core::WriteKey(settingsPath, "history0", core::CommaList::join({"Orion", "/x/orion.zv"}));
   start();
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_NE(shown()[0].find("3,5"), std::string::npos) << shown()[0];
   EXPECT_TRUE(listedGames().empty());
+  EXPECT_EQ(window->height(), 500);
 }
 
 TEST_F(MainWindowTest, EditsOfTheGameControlsMarkItChanged) {
