@@ -208,6 +208,7 @@ void MainWindow::FormCreate() {
     }
     applyLayoutSettings();
     settings_.recentGames.load(settingsPath_);
+    recentGamesRead_ = true;
     refillGameNames();
     game_.changed = false;
   });
@@ -273,6 +274,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   closeAsked_ = false;
   game_.roster.clear();
   takeLayoutSettings();
+  // A creation stopped early never read the recent games: what the file holds is kept rather
+  // than overwritten by an empty list.
+  if (!recentGamesRead_) guarded([this] { settings_.recentGames.load(settingsPath_); });
   guarded([this] { core::saveSettings(settingsPath_, settings_); });
   // Closing this window ends the program, also while a window it opened is still up.
   for (QWidget* opened : std::initializer_list<QWidget*>{log_.get(), monitor_.get(), about_.get(),

@@ -192,10 +192,11 @@ class MainWindow : public QMainWindow,
   core::Settings settings_;
   core::Game game_;
   core::StarsHeader header_;
-  std::string pickedName_;    // restored into gamename by panic
-  std::string previousName_;  // the game name before the latest edit of gamename
-  bool filling_ = false;      // the program itself is filling the controls
-  bool closeAsked_ = false;   // Exit has asked the save-changes question already
+  std::string pickedName_;        // restored into gamename by panic
+  std::string previousName_;      // the game name before the latest edit of gamename
+  bool filling_ = false;          // the program itself is filling the controls
+  bool closeAsked_ = false;       // Exit has asked the save-changes question already
+  bool recentGamesRead_ = false;  // the list stands for the file's, so storing it loses nothing
 
   QLabel* Label1 = nullptr;
   QComboBox* gamename = nullptr;

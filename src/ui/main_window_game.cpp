@@ -134,12 +134,13 @@ bool MainWindow::saveGameAs() {
 
 void MainWindow::reloadRecentGames() {
   settings_.recentGames.load(settingsPath_);
+  recentGamesRead_ = true;
   refillGameNames();
 }
 
 void MainWindow::New1Click() {
   if (!askSaveChanges()) return;
-  guarded([this] { settings_.recentGames.store(settingsPath_); });
+  if (recentGamesRead_) guarded([this] { settings_.recentGames.store(settingsPath_); });
   clearGame();
   game_.filePath.clear();
   enableGameFileItems(false);

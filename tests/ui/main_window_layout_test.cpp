@@ -217,6 +217,11 @@ TEST_F(MainWindowTest, CreationReadsTheSettingsAndStopsAtABadNumber) {
   EXPECT_NE(shown()[0].find("3,5"), std::string::npos) << shown()[0];
   EXPECT_TRUE(listedGames().empty());
   EXPECT_EQ(window->height(), 500);
+
+  // The recent games it never read are not lost when it closes.
+  window->close();
+  EXPECT_EQ(core::ReadKey(settingsPath, "history0"),
+            core::CommaList::join({"Orion", "/x/orion.zv"}));
 }
 
 TEST_F(MainWindowTest, EditsOfTheGameControlsMarkItChanged) {
