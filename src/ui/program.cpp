@@ -1,9 +1,5 @@
 #include "ui/program.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QTimer>
-
 #include "core/settings.h"
 #include "core/version.h"
 #include "platform/application.h"
@@ -14,23 +10,6 @@
 namespace zelvaro::ui {
 
 namespace {
-
-// Closing the main window ends the program, even while windows of its own that have no
-// parent (the log window, the about box, the mover) are still open.
-class EndOnClose : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    // The window's own close handler runs next and always lets it close; the loop ends
-    // after that.
-    if (event->type() == QEvent::Close) {
-      QTimer::singleShot(0, qApp, [] { platform::Application::quit(core::ExitOk); });
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
 
 // The windows made with the main window read the settings file as they are made (the intro
 // screen its "do not show" choice), so a first start must have it before them.
@@ -46,7 +25,6 @@ Program::Program(core::CommandLine commandLine, std::string settingsPath)
       watch_(std::make_unique<ActivationWatch>(window_.get())),
       startup_(*this, std::move(commandLine), settingsPath) {
   QObject::connect(window_.get(), &MainWindow::activated, window_.get(), [this] { activated(); });
-  window_->installEventFilter(new EndOnClose(window_.get()));
 }
 
 Program::~Program() = default;
