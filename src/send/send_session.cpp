@@ -303,13 +303,14 @@ void SendSession::endSession() {
 // ---- waiting for a request ----
 
 // Armed before the request is issued, so that an end arriving while a message box is open is
-// not lost; a request that cannot even start ends its wait at once.
+// not lost; a request that cannot even start ends its wait at once. The timer only watches for
+// a request that stopped making progress.
 void SendSession::start(void (net::TCustomSmtpClient::*request)()) {
   RequestDoneFlag = false;
   awaiting_ = true;
   outcome_ = {};
   markProgress();
-  if (!smtp_timer.enabled()) smtp_timer.setEnabled(true);
+  smtp_timer.setEnabled(true);
   try {
     (_smtp.*request)();
   } catch (const std::exception& e) {
@@ -318,7 +319,7 @@ void SendSession::start(void (net::TCustomSmtpClient::*request)()) {
 }
 
 SendSession::Outcome SendSession::finish() {
-  while (smtp_timer.enabled()) {
+  while (awaiting_) {
     if (platform::applicationTerminating()) {
       interrupted_ = true;
       endWait(platform::WSAEINTR, platform::SocketErrorText(platform::WSAEINTR));
@@ -356,21 +357,17 @@ void SendSession::markProgress() {
 
 void SendSession::_smtpRequestDone(net::TSmtpRequest, std::uint16_t Error) {
   if (!awaiting_) return;
+  // The wait ends with the request: a tick to notice it would only leave the server idle.
   if (Error == 0) {
-    awaiting_ = false;
     RequestDoneFlag = true;
+    endWait(0, {});
     return;
   }
-  // A failure ends the wait at once: there is nothing to gain from the next tick.
   const std::string& message = _smtp.ErrorMessage();
   endWait(Error, message.empty() ? platform::SocketErrorText(Error) : message);
 }
 
 void SendSession::smtp_timerTimer() {
-  if (RequestDoneFlag) {
-    smtp_timer.setEnabled(false);
-    return;
-  }
   if (awaiting_ && std::chrono::steady_clock::now() - lastProgress_ >=
                        std::chrono::milliseconds(timing_.stallTimeoutMs)) {
     endWait(platform::WSAETIMEDOUT, platform::SocketErrorText(platform::WSAETIMEDOUT));

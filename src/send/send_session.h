@@ -20,7 +20,7 @@
 namespace zelvaro::send {
 
 struct SessionTiming {
-  // A request's wait ends on the first tick of the poll timer after it succeeded.
+  // How often a wait looks whether its request still makes progress.
   int pollMs = 1000;
   // A request that makes no progress this long (no reply, no line accepted) is aborted and
   // fails with "Connection timed out".

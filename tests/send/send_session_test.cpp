@@ -95,6 +95,18 @@ TEST_F(SendSessionTest, ThreeSelectedStepTheBarBy33) {
   EXPECT_EQ(host.overall, (std::vector<int>{0, 33, 66, 99, 100}));
 }
 
+TEST_F(SendSessionTest, EachWaitEndsWithItsRequestWithoutATick) {
+  // The watchdog's timer would first look in an hour: only the requests' own ends move on.
+  SendSession untimed(host, {3600000, 30000, kTiming.overallResetMs});
+  for (const char* name : {"Ann", "Bob"}) {
+    addEntry(name, "1", std::string(name) + "@example.org");
+    server.acceptMessage();
+  }
+  host.gameValue.attachResults = false;
+  EXPECT_TRUE(untimed.run());
+  EXPECT_TRUE(server.finished());
+}
+
 TEST_F(SendSessionTest, TheMessageCarriesTheDatabaseAddressesTheFilesAndTheFilledTemplates) {
   core::Game& game = host.gameValue;
   game.roster.push_back(core::ContestorEntry::blank());
