@@ -1,8 +1,9 @@
 #pragma once
 
 // The non-blocking SMTP client (RFC 821: HELO, MAIL, RCPT, DATA, RSET, VRFY, QUIT; one command
-// outstanding at a time). Every request returns at once and ends later, exactly once, with
-// OnRequestDone delivered from the event loop after the handler that ended it has returned.
+// outstanding at a time), with EHLO, STARTTLS, TLS from the first byte and AUTH when asked. Every
+// request returns at once and ends later, exactly once, with OnRequestDone delivered from the event
+// loop after the handler that ended it has returned.
 
 #include <array>
 #include <cstdint>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "net/smtp_limits.h"
+#include "net/smtp_reply.h"
+#include "net/tls_errors.h"
 #include "platform/eventloop.h"
 
 namespace zelvaro::net {
@@ -58,6 +61,12 @@ constexpr TSmtpSteps stepBit(TSmtpStep step) {
   return TSmtpSteps(1u << static_cast<int>(step));
 }
 
+// None: plain HELO, as always. StartTls: EHLO, then STARTTLS, which the server must offer.
+// Tls: TLS from the first byte.
+enum class TSmtpSecurity { None, StartTls, Tls };
+// Auto: PLAIN, else LOGIN, among the mechanisms the server offers.
+enum class TSmtpAuthType { Auto, Plain, Login, XOAuth2 };
+
 using TSmtpDisplay = std::function<void(TCustomSmtpClient& Sender, const std::string& Msg)>;
 // Msg is a zero-terminated line the handler may rewrite within Size bytes, terminator included;
 // it may embed CR LF to add header lines.
@@ -94,6 +103,12 @@ class TCustomSmtpClient {
   std::string CharSet = "iso-8859-1";
   int Tag = 0;
 
+  TSmtpSecurity Security = TSmtpSecurity::None;
+  TSmtpAuthType AuthType = TSmtpAuthType::Auto;
+  std::string Username;  // empty: no AUTH
+  std::string Password;  // the password, or the access token for XOAuth2
+  std::string CaFile;    // a PEM file of further trusted certificates
+
   // The reply line or built text of the first failure of the current request.
   const std::string& ErrorMessage() const { return FErrorMessage; }
   // The last reply line received, without its line end.
@@ -101,6 +116,10 @@ class TCustomSmtpClient {
   TSmtpClientState State() const { return FState; }
   // The connection is up (from the TCP connection until it closes).
   bool Connected() const { return FSessionUp; }
+  // What the last EHLO reply announced; empty after HELO.
+  const SmtpCapabilities& Capabilities() const { return FCapabilities; }
+  // One line while TLS is up: protocol, cipher, the certificate's subject, issuer and expiry.
+  const std::string& TlsSummary() const { return FTlsSummary; }
 
   TSmtpDisplay OnDisplay;
   TSmtpDisplay OnCommand;
@@ -122,7 +141,8 @@ class TCustomSmtpClient {
   virtual void Quit();
   virtual void Rset();
   virtual void Abort();
-  // Connect and HELO.
+  // Connect (with the TLS handshake for Tls) and HELO; or, when Security is set or a Username
+  // is, EHLO, STARTTLS and EHLO again for StartTls, and AUTH.
   virtual void Open();
   // MAIL FROM, RCPT TO for every recipient, DATA with the header and the body.
   virtual void Mail();
@@ -182,6 +202,8 @@ class TCustomSmtpClient {
   std::unique_ptr<TWSocket> FSocket;
   std::string FErrorMessage;
   std::string FLastResponse;
+  SmtpCapabilities FCapabilities;
+  std::string FTlsSummary;
 
   TSmtpClientState FState = scReady;
   bool FSessionUp = false;

@@ -3,9 +3,11 @@
 // Reply text as it arrives: complete lines are taken off the front of a fixed buffer, and the
 // number at the head of each line is read without trusting the line to hold one.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvaro::net {
 
@@ -23,5 +25,18 @@ struct ReplyCode {
 // Leading spaces, tabs, CR and LF are skipped; one sign is accepted; no digit gives 0. A number
 // too large for the code saturates rather than overflows.
 ReplyCode parseReplyCode(std::string_view line);
+
+// What the server's EHLO reply announced.
+struct SmtpCapabilities {
+  bool startTls = false;
+  bool eightBitMime = false;
+  std::vector<std::string> authMechanisms;  // upper case, in the server's order
+  std::uint64_t size = 0;                   // SIZE's limit; 0 when none was announced
+  std::vector<std::string> lines;           // the reply's lines as received
+};
+
+// Reads one line of an EHLO reply ("250-AUTH PLAIN LOGIN", "250 SIZE 1000"). The first line
+// names the server, not a capability.
+void addCapabilityLine(SmtpCapabilities& capabilities, std::string_view line);
 
 }  // namespace zelvaro::net

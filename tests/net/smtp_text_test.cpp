@@ -55,6 +55,28 @@ TEST(ReplyCodes, ReadTheNumberAndTheContinuationDash) {
   }
 }
 
+TEST(EhloCapabilities, AreReadLineByLineWhateverTheCase) {
+  SmtpCapabilities caps;
+  for (const char* line :
+       {"250-mail.example.com greets [127.0.0.1]", "250-starttls", "250-AUTH PLAIN login",
+        "250-AUTH=LOGIN XOAUTH2", "250-SIZE 35882577", "250-8BITMIME", "250 HELP"}) {
+    addCapabilityLine(caps, line);
+  }
+  EXPECT_TRUE(caps.startTls);
+  EXPECT_TRUE(caps.eightBitMime);
+  EXPECT_EQ(caps.authMechanisms, (std::vector<std::string>{"PLAIN", "LOGIN", "XOAUTH2"}));
+  EXPECT_EQ(caps.size, 35882577u);
+  EXPECT_EQ(caps.lines.size(), 7u);
+
+  // The greeting line is no capability, and a SIZE that is no number sets no limit.
+  SmtpCapabilities odd;
+  for (const char* line : {"250-STARTTLS is my name", "250 SIZE 99999999999999999999999"}) {
+    addCapabilityLine(odd, line);
+  }
+  EXPECT_FALSE(odd.startTls);
+  EXPECT_EQ(odd.size, 0u);
+}
+
 TEST(MailDate, UsesEnglishNamesAndNoLeadingZeroOnTheDay) {
   std::tm when{};
   when.tm_year = 2026 - 1900;
