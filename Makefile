@@ -3,12 +3,15 @@
 #   make test   install what is missing, build, run every test
 #   make run    install what is missing, build, start the program
 #   make demo   mail a demo game to a local mail sink and show what arrived
+#   make fuzz   build the fuzz targets (clang, build-fuzz/) and run each over its corpus
+#               for FUZZ_SECONDS (15)
 BUILD ?= build
 BUILD_TYPE ?= Debug
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 15
 
-.PHONY: all build configure deps test run demo clean
+.PHONY: all build configure deps test run demo fuzz clean
 
 all: build
 
@@ -30,5 +33,8 @@ run: deps build
 demo:
 	@scripts/demo
 
+fuzz: deps
+	@JOBS=$(JOBS) scripts/fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
