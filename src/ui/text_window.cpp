@@ -29,7 +29,13 @@ TextWindow::TextWindow(const QString& formName, const QString& caption, const QS
   connect(&flushTimer_, &QTimer::timeout, this, &TextWindow::flushTick);
 }
 
+void TextWindow::setLineLimit(int lines) {
+  lineLimit_ = std::max(lines, 0);
+  memo_->setMaximumBlockCount(lineLimit_);
+}
+
 void TextWindow::appendLine(std::string_view line) {
+  if (lineLimit_ > 0 && pending_.size() >= lineLimit_) pending_.removeFirst();
   pending_.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
   if (!flushTimer_.isActive()) flushTimer_.start(kFlushIntervalMs);
 }
@@ -102,7 +108,9 @@ void TextWindow::scrollToNewest() {
 
 MonitorWindow::MonitorWindow(QWidget* parent)
     : TextWindow(QStringLiteral("Form13"), QStringLiteral("SMTP monitor"), QStringLiteral("Memo"),
-                 parent) {}
+                 parent) {
+  setLineLimit(kLineLimit);
+}
 
 LogWindow::LogWindow(QWidget* parent)
     : TextWindow(QStringLiteral("Form10"), QStringLiteral("This session's logging results.."),

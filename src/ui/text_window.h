@@ -36,6 +36,9 @@ class TextWindow : public QWidget {
   // Shows the window without making it modal and brings it to the front, at the newest line.
   void showWindow();
 
+  // At most this many lines are kept, shown and queued together; the oldest go first. 0: all.
+  void setLineLimit(int lines);
+
   // Puts the queued lines into the text now.
   void flush();
   // The flush timer's handler: one slice of the queue into the text, the rest at the next turn.
@@ -58,14 +61,18 @@ class TextWindow : public QWidget {
   QPlainTextEdit* memo_;
   QStringList pending_;
   QTimer flushTimer_;
+  int lineLimit_ = 0;
   bool empty_ = true;  // an empty document still holds one block; the first line goes into it
 };
 
-// The SMTP client's conversation with the server.
+// The SMTP client's conversation with the server: its newest lines, since a big attachment
+// alone makes hundreds of thousands.
 class MonitorWindow : public TextWindow {
   Q_OBJECT
 
  public:
+  static constexpr int kLineLimit = 10000;
+
   explicit MonitorWindow(QWidget* parent = nullptr);
 };
 

@@ -83,6 +83,19 @@ TEST(TextWindow, ABigBacklogGoesInASliceATimeSoTheWindowKeepsAnswering) {
   EXPECT_EQ(monitor.lineCount(), 2 * TextWindow::kLinesPerTurn + 5);
 }
 
+TEST(TextWindow, TheMonitorKeepsItsNewestLinesOnlyQueuedOrShown) {
+  MonitorWindow monitor;
+  const int limit = MonitorWindow::kLineLimit;
+  appendNumbered(monitor, 0, limit + 50);
+  EXPECT_EQ(monitor.queuedLines(), limit);
+  EXPECT_EQ(monitor.lineCount(), limit);
+  appendNumbered(monitor, limit + 50, limit + 60);
+  EXPECT_EQ(monitor.lineCount(), limit);
+  const QTextDocument& text = *monitor.memo()->document();
+  EXPECT_EQ(text.firstBlock().text(), "line 60");
+  EXPECT_EQ(text.lastBlock().text(), QString("line %1").arg(limit + 59));
+}
+
 TEST(TextWindow, ClosingOnlyHidesAndTheTextStays) {
   LogWindow log;
   log.showWindow();
