@@ -1,12 +1,15 @@
 #include "send/send_session.h"
 
 #include <algorithm>
+#include <climits>
 #include <ctime>
+#include <filesystem>
 
 #include "core/game_file.h"
 #include "core/player_database.h"
 #include "core/stars_files.h"
 #include "core/text_file.h"
+#include "net/smtp_limits.h"
 #include "platform/clock_text.h"
 #include "platform/messages.h"
 #include "platform/socketerrors.h"
@@ -38,6 +41,10 @@ std::string quotedDisplayName(const std::string& name) {
   }
   return quoted + "\"";
 }
+
+// The bars follow a message as often as a person can see, not once per line: each setting
+// repaints the window.
+constexpr std::chrono::milliseconds kProgressInterval{40};
 
 std::string hourMinuteText(std::time_t when) {
   std::tm local{};
@@ -203,6 +210,8 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
                                     {host_.game().year, host_.game().name, PlayerNumberText_});
     outcome = finish();
     if (outcome.ok()) {
+      fileMaximum_ = std::max(fileMaximum_, DisplayLineCount + messageTraceLines());
+      showFileProgress(true);
       start(&net::TCustomSmtpClient::Mail);
       outcome = finish();
     }
@@ -261,6 +270,19 @@ bool SendSession::attachFiles(int slot, const std::vector<std::string>& fields) 
   return everyFile;
 }
 
+// The trace lines the message will show at least: its text lines and the base64 lines of its
+// files, known before the data starts.
+int SendSession::messageTraceLines() const {
+  constexpr std::uintmax_t perLine = net::smtp_limits::kBase64BytesPerLine;
+  std::uintmax_t lines = msgmemo_.size();
+  for (const std::string& path : _smtp.EmailFiles) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error) lines += std::max<std::uintmax_t>(1, (size + perLine - 1) / perLine);
+  }
+  return static_cast<int>(std::min<std::uintmax_t>(lines, INT_MAX / 2));
+}
+
 void SendSession::fillBody() {
   msgmemo_.clear();
   const core::Game& game = host_.game();
@@ -274,11 +296,21 @@ void SendSession::advanceBars() {
   overallPosition_ += SessionStep_;
   host_.setOverallProgress(overallPosition_);
   // The maximum falls halfway back towards the length of the message just sent.
-  if (fileMaximum_ > DisplayLineCount) {
-    fileMaximum_ -= (fileMaximum_ - DisplayLineCount) / 2;
-    host_.setFileProgress(filePosition_, fileMaximum_);
-  }
+  if (fileMaximum_ > DisplayLineCount) fileMaximum_ -= (fileMaximum_ - DisplayLineCount) / 2;
+  showFileProgress(true);
   DisplayLineCount = 0;
+}
+
+void SendSession::showFileProgress(bool now) {
+  const int percent =
+      fileMaximum_ > 0
+          ? static_cast<int>(static_cast<long long>(filePosition_) * 100 / fileMaximum_)
+          : 0;
+  const auto time = std::chrono::steady_clock::now();
+  if (!now && (percent == shownPercent_ || time - shownAt_ < kProgressInterval)) return;
+  shownPercent_ = percent;
+  shownAt_ = time;
+  host_.setFileProgress(filePosition_, fileMaximum_);
 }
 
 void SendSession::endSession() {
@@ -380,7 +412,7 @@ void SendSession::_smtpDisplay(const std::string& Msg) {
   ++DisplayLineCount;
   fileMaximum_ = std::max(fileMaximum_, DisplayLineCount);
   filePosition_ = DisplayLineCount;
-  host_.setFileProgress(filePosition_, fileMaximum_);
+  showFileProgress(false);
 }
 
 void SendSession::_smtpGetData(int LineNum, char* MsgLine, int MaxLen, bool& More) {

@@ -71,6 +71,9 @@ class SendSession {
   // The entry is lost: logged, and kept for failures().
   void fail(int slot, const std::string& line);
   void advanceBars();
+  int messageTraceLines() const;
+  // Sets the file bar when its percentage changed and a moment has passed, or `now`.
+  void showFileProgress(bool now);
   void endSession();
   std::string senderText();
 
@@ -113,6 +116,8 @@ class SendSession {
   int overallPosition_ = 0;
   int filePosition_ = 0;
   int fileMaximum_ = 0;
+  int shownPercent_ = -1;
+  std::chrono::steady_clock::time_point shownAt_;
 
   bool running_ = false;
   bool interrupted_ = false;

@@ -77,7 +77,7 @@ int MainWindow::fileProgressMaximum() {
 }
 
 void MainWindow::setFileProgress(int position, int maximum) {
-  Prog->setRange(0, maximum);
+  if (Prog->maximum() != maximum) Prog->setRange(0, maximum);
   Prog->setValue(position);
 }
 
