@@ -394,6 +394,9 @@ void TCustomSmtpClient::SocketSessionConnected(int error) {
     return;
   }
   FSessionUp = true;
+  // One command, then its reply: nothing may wait for the peer's acknowledgement of the last
+  // write (Nagle), least of all the final "." of a message. A refusal only costs speed.
+  platform::socketSetOption(FSocket->HSocket(), platform::SocketOption::NoDelay, true);
   SetState(scAwaitingGreeting);
 }
 

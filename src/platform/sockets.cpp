@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -422,6 +423,7 @@ int socketSetLinger(SocketHandle socket, bool on, int seconds) {
 int socketSetOption(SocketHandle socket, SocketOption option, bool on) {
   Entry* e = find(socket);
   if (e == nullptr) return -1;
+  int level = SOL_SOCKET;
   int name = SO_KEEPALIVE;
   switch (option) {
     case SocketOption::KeepAlive:
@@ -436,9 +438,13 @@ int socketSetOption(SocketHandle socket, SocketOption option, bool on) {
     case SocketOption::OobInline:
       name = SO_OOBINLINE;
       break;
+    case SocketOption::NoDelay:
+      level = IPPROTO_TCP;
+      name = TCP_NODELAY;
+      break;
   }
   int value = on ? 1 : 0;
-  if (::setsockopt(e->fd, SOL_SOCKET, name, &value, sizeof value) != 0) return failFromErrno();
+  if (::setsockopt(e->fd, level, name, &value, sizeof value) != 0) return failFromErrno();
   return 0;
 }
 

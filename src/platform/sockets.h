@@ -84,7 +84,8 @@ int socketLocalEndpoint(SocketHandle socket, Ipv4Endpoint* endpoint);
 int socketPeerEndpoint(SocketHandle socket, Ipv4Endpoint* endpoint);
 
 int socketSetLinger(SocketHandle socket, bool on, int seconds);
-enum class SocketOption { KeepAlive, ReuseAddress, Broadcast, OobInline };
+// NoDelay: TCP sends small writes at once instead of waiting for the peer's acknowledgement.
+enum class SocketOption { KeepAlive, ReuseAddress, Broadcast, OobInline, NoDelay };
 int socketSetOption(SocketHandle socket, SocketOption option, bool on);
 
 }  // namespace zelvaro::platform
