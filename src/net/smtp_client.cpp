@@ -25,6 +25,23 @@ std::string socketErrorResponse(int error) {
 constexpr int kErrorConnectionLost = 10004;
 constexpr int kErrorInvalidArgument = 10022;
 constexpr int kErrorConnectionAborted = 10053;
+// What the server sent cannot be taken as a reply: too long, not a reply line at all.
+constexpr int kErrorProtocol = 500;
+
+// A line the server sent, fit to quote in a message: control bytes as \xNN.
+std::string quotedLine(const std::string& line) {
+  std::string quoted = "\"";
+  for (char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      quoted += c;
+      continue;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+  }
+  return quoted + "\"";
+}
 
 }  // namespace
 
@@ -89,6 +106,7 @@ TCustomSmtpClient::TCustomSmtpClient()
   FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t error) {
     SocketSessionClosed(error);
   };
+  FReplyTimer.onTick = [this] { ReplyTimedOut(); };
 }
 
 TCustomSmtpClient::~TCustomSmtpClient() {
@@ -146,12 +164,13 @@ void TCustomSmtpClient::DoSessionClosed(int Error) {
 
 void TCustomSmtpClient::WndProc(const platform::Notification& Msg) {
   if (Msg.message != kRequestDoneMessage || !OnRequestDone) return;
-  OnRequestDone(*this, FRqType, static_cast<std::uint16_t>(Msg.lparam & 0xFFFF));
+  OnRequestDone(*this, FRqType, static_cast<int>(Msg.lparam));
 }
 
 // ---- state, checks, requests ----
 
 void TCustomSmtpClient::SetState(TSmtpClientState state, bool announce) {
+  if (state != scAwaitingReply && state != scAwaitingGreeting) FReplyTimer.setEnabled(false);
   FState = state;
   if (announce) DoChangeState();
 }
@@ -180,7 +199,7 @@ void TCustomSmtpClient::DoRequestDone(int Error) {
   FCompound = false;
   FSteps = 0;
   FResume = nullptr;
-  FWindow->post({kRequestDoneMessage, 0, static_cast<std::intptr_t>(Error & 0xFFFF)});
+  FWindow->post({kRequestDoneMessage, 0, static_cast<std::intptr_t>(Error)});
 }
 
 // A request is in progress until it has signalled its end, also between the steps of a
@@ -234,10 +253,7 @@ void TCustomSmtpClient::WriteCommand(const std::string& Line) {
 }
 
 void TCustomSmtpClient::HandleReply() {
-  DoDisplay("< " + FLastResponse);
-  const ReplyCode reply = parseReplyCode(FLastResponse);
-  FReplyCode = reply.code;
-  if (reply.continuation) return;
+  if (!ReadReplyLine()) return;
   FOutcome = FReplyCode;
   if (FAccepted[0] == 0) {
     if (FReplyCode < 500) FOutcome = 0;
@@ -341,6 +357,7 @@ void TCustomSmtpClient::Connect() {
   if (!FCompound) FRqType = rqConnect;
   FDoneSignalled = false;
   FReplyLen = 0;
+  FReplyLines = 0;
   FOutcome = 0;
   SetState(scLookingUp);
   FSocket->OnDataSent = nullptr;
@@ -445,20 +462,56 @@ void TCustomSmtpClient::SocketDataAvailable(int error) {
   if (FReplyLen < kReplyPendingMax) return;
   // The buffer is full and holds no line end: no reply can ever be completed, so the
   // conversation is over rather than stuck.
-  FReplyLen = 0;
   FLastResponse = "500 Reply line too long";
-  FReplyCode = 500;
-  EndRequest(500, FLastResponse);
+  BreakOff(kErrorProtocol, FLastResponse);
+}
+
+// Shows and reads one line of the awaited reply; true when it is the reply's last line. Lines
+// that are no reply, and replies that never end, break the conversation off.
+bool TCustomSmtpClient::ReadReplyLine() {
+  DoDisplay("< " + FLastResponse);
+  const ReplyCode reply = parseReplyCode(FLastResponse);
+  if (!reply.wellFormed) {
+    BreakOff(kErrorProtocol, "500 Not an SMTP reply: " + quotedLine(FLastResponse));
+    return false;
+  }
+  FReplyCode = reply.code;
+  if (!reply.continuation) {
+    FReplyLines = 0;
+    FReplyTimer.setEnabled(false);
+    return true;
+  }
+  // A reply that trickles in line by line gets so much time from its first line on; silence
+  // before that is the waiting caller's to judge.
+  if (FReplyLines == 0) {
+    FReplyTimer.setInterval(ReplyTimeLimitMs);
+    FReplyTimer.setEnabled(true);
+  }
+  if (++FReplyLines >= kReplyLinesMax) {
+    FLastResponse = "500 Reply too long";
+    BreakOff(kErrorProtocol, FLastResponse);
+  }
+  return false;
+}
+
+void TCustomSmtpClient::ReplyTimedOut() {
+  if (FState != scAwaitingReply && FState != scAwaitingGreeting) return;
+  FLastResponse = socketErrorResponse(platform::WSAETIMEDOUT);
+  BreakOff(platform::WSAETIMEDOUT, FLastResponse);
+}
+
+void TCustomSmtpClient::BreakOff(int error, const std::string& response) {
+  FReplyLen = 0;
+  FReplyLines = 0;
+  FReplyCode = error;
+  EndRequest(error, response);
   Abort();
 }
 
 void TCustomSmtpClient::ReplyLineReceived(int error) {
   switch (FState) {
     case scAwaitingGreeting: {
-      DoDisplay("< " + FLastResponse);
-      const ReplyCode reply = parseReplyCode(FLastResponse);
-      FReplyCode = reply.code;
-      if (reply.continuation) return;
+      if (!ReadReplyLine()) return;
       if (FReplyCode != 220) {
         if (FErrorMessage.empty()) FErrorMessage = FLastResponse;
         FOutcome = FReplyCode;

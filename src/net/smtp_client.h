@@ -75,8 +75,9 @@ using TSmtpHeaderLineEvent = std::function<void(TCustomSmtpClient& Sender, char*
 // sets More to false when the body has ended.
 using TSmtpGetDataEvent = std::function<void(TCustomSmtpClient& Sender, int LineNum, char* MsgLine,
                                              int MaxLen, bool& More)>;
+// Error: 0, an SMTP reply code or a socket error number, never cut to fewer bits.
 using TSmtpRequestDone =
-    std::function<void(TCustomSmtpClient& Sender, TSmtpRequest RqType, std::uint16_t Error)>;
+    std::function<void(TCustomSmtpClient& Sender, TSmtpRequest RqType, int Error)>;
 using TSmtpNotify = std::function<void(TCustomSmtpClient& Sender)>;
 using TSmtpSessionEvent = std::function<void(TCustomSmtpClient& Sender, std::uint16_t Error)>;
 using TSmtpBuildHeader =
@@ -102,6 +103,8 @@ class TCustomSmtpClient {
   std::string HdrSubject;
   std::string CharSet = "iso-8859-1";
   int Tag = 0;
+  // The longest a reply of several lines may take, from its first line to its last.
+  int ReplyTimeLimitMs = smtp_limits::kReplyTimeLimitMs;
 
   TSmtpSecurity Security = TSmtpSecurity::None;
   TSmtpAuthType AuthType = TSmtpAuthType::Auto;
@@ -181,6 +184,10 @@ class TCustomSmtpClient {
   bool RequestInProgress() const;
   void EndRequest(int error, const std::string& message);
   void FailRequest(const std::string& message);
+  // Ends the request and the connection: the conversation can no longer be followed.
+  void BreakOff(int error, const std::string& response);
+  bool ReadReplyLine();
+  void ReplyTimedOut();
 
   void SocketDnsLookupDone(int error);
   void SocketSessionConnected(int error);
@@ -212,6 +219,8 @@ class TCustomSmtpClient {
   int FReplyLen = 0;
   int FOutcome = 0;
   int FReplyCode = 0;
+  int FReplyLines = 0;  // continuation lines of the reply in progress
+  platform::Timer FReplyTimer;
   std::array<char, smtp_limits::kReplyBufferSize> FReplyBuffer{};
   Continuation FNext = nullptr;
   TSmtpSteps FSteps = 0;

@@ -9,6 +9,10 @@ namespace zelvaro::net::smtp_limits {
 inline constexpr int kReplyBufferSize = 4096;
 inline constexpr int kReplyPendingMax = kReplyBufferSize - 1;
 
+// One reply, however it trickles in, may take this long and this many lines.
+inline constexpr int kReplyTimeLimitMs = 120000;
+inline constexpr int kReplyLinesMax = 1000;
+
 // The buffer a header line is handed to the hooks in, terminating zero included.
 inline constexpr int kLineBufferSize = 1024;
 // A header line too long for the line buffer gets this much room for the hooks to add to it.

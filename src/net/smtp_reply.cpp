@@ -21,24 +21,13 @@ std::optional<std::string> takeReplyLine(char* buffer, int& length) {
 }
 
 ReplyCode parseReplyCode(std::string_view line) {
-  size_t i = 0;
-  while (i < line.size() &&
-         (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n')) {
-    ++i;
-  }
-  bool negative = false;
-  if (i < line.size() && (line[i] == '+' || line[i] == '-')) {
-    negative = line[i] == '-';
-    ++i;
-  }
-  constexpr long long kMax = std::numeric_limits<int>::max();
-  long long value = 0;
-  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-    value = std::min(kMax, value * 10 + (line[i] - '0'));
-  }
+  auto digit = [&](size_t i) { return line.size() > i && line[i] >= '0' && line[i] <= '9'; };
   ReplyCode result;
-  result.code = static_cast<int>(negative ? -value : value);
-  result.continuation = i < line.size() && line[i] == '-';
+  if (!digit(0) || !digit(1) || !digit(2) || line[0] < '2' || line[0] > '5') return result;
+  if (line.size() > 3 && line[3] != ' ' && line[3] != '-') return result;
+  result.code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+  result.continuation = line.size() > 3 && line[3] == '-';
+  result.wellFormed = true;
   return result;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Reply text as it arrives: complete lines are taken off the front of a fixed buffer, and the
-// number at the head of each line is read without trusting the line to hold one.
+// code at the head of each line is read without trusting the line to hold one.
 
 #include <cstdint>
 #include <optional>
@@ -18,12 +18,14 @@ std::optional<std::string> takeReplyLine(char* buffer, int& length);
 
 struct ReplyCode {
   int code = 0;
-  // A "-" right after the number: more lines of the same reply follow.
+  // A "-" right after the code: more lines of the same reply follow.
   bool continuation = false;
+  // The line is a reply line at all: anything else must never pass for a success.
+  bool wellFormed = false;
 };
 
-// Leading spaces, tabs, CR and LF are skipped; one sign is accepted; no digit gives 0. A number
-// too large for the code saturates rather than overflows.
+// RFC 5321 4.2: three digits, the first 2 to 5, then a space, a "-" or the end of the line.
+// Any other line gives code 0 and wellFormed false.
 ReplyCode parseReplyCode(std::string_view line);
 
 // What the server's EHLO reply announced.

@@ -58,8 +58,9 @@ std::string hourMinuteText(std::time_t when) {
 
 SendSession::SendSession(SessionHost& host, SessionTiming timing)
     : host_(host), timing_(timing), log_(host) {
-  _smtp.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest request,
-                               std::uint16_t error) { _smtpRequestDone(request, error); };
+  _smtp.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest request, int error) {
+    _smtpRequestDone(request, error);
+  };
   _smtp.OnDisplay = [this](net::TCustomSmtpClient&, const std::string& text) {
     _smtpDisplay(text);
   };
@@ -73,6 +74,8 @@ SendSession::SendSession(SessionHost& host, SessionTiming timing)
   };
   // A lookup or a connection under way shows no trace line, but it is progress all the same.
   _smtp.OnEngineState = [this](net::TCustomSmtpClient&) { markProgress(); };
+  // A reply that trickles in line by line is progress, but only for so long.
+  _smtp.ReplyTimeLimitMs = timing_.stallTimeoutMs;
   smtp_timer.setInterval(timing_.pollMs);
   smtp_timer.onTick = [this] { smtp_timerTimer(); };
   Timer1.setInterval(timing_.overallResetMs);
@@ -387,7 +390,7 @@ void SendSession::markProgress() {
   lastProgress_ = std::chrono::steady_clock::now();
 }
 
-void SendSession::_smtpRequestDone(net::TSmtpRequest, std::uint16_t Error) {
+void SendSession::_smtpRequestDone(net::TSmtpRequest, int Error) {
   if (!awaiting_) return;
   // The wait ends with the request: a tick to notice it would only leave the server idle.
   if (Error == 0) {

@@ -87,7 +87,7 @@ class SendSession {
   void markProgress();
 
   // The client's events and the timers.
-  void _smtpRequestDone(net::TSmtpRequest RqType, std::uint16_t Error);
+  void _smtpRequestDone(net::TSmtpRequest RqType, int Error);
   void smtp_timerTimer();
   void _smtpDisplay(const std::string& Msg);
   void _smtpGetData(int LineNum, char* MsgLine, int MaxLen, bool& More);

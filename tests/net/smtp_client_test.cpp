@@ -226,9 +226,10 @@ TEST_F(SmtpClientTest, RefusedDataSendsNoHeader) {
             (Lines{"C: DATA", "S: 554 no thanks", "C: QUIT", "S: 221 bye"}));
 }
 
-// Runs Open, Mail and Quit as far as they get against a fresh server playing `script`, and
-// returns how each request that ran ended.
-std::vector<End> sessionAgainst(const std::function<void(ScriptedSmtpServer&)>& script) {
+// Runs Open, Mail and Quit as far as they get against a fresh server playing `script` to its
+// end, and returns how each request that ran ended, and the error message of the last.
+std::vector<End> sessionAgainst(const std::function<void(ScriptedSmtpServer&)>& script,
+                                std::string* errorMessage = nullptr) {
   ScriptedSmtpServer server;
   script(server);
   TCustomSmtpClient client;
@@ -242,6 +243,9 @@ std::vector<End> sessionAgainst(const std::function<void(ScriptedSmtpServer&)>& 
     if (requests.run([&] { (client.*request)(); }).error != 0) break;
   }
   SmtpRequests::settle();
+  EXPECT_TRUE(test::waitUntil([&] { return server.finished(); }))
+      << ::testing::PrintToString(server.transcript());
+  if (errorMessage) *errorMessage = client.ErrorMessage();
   return requests.ends;
 }
 
@@ -297,6 +301,70 @@ TEST(SmtpClientReplies, TheServerMayCloseAtAnyPoint) {
        {{rqOpen, 0}, {rqMail, 0}, {rqQuit, 10004}}},
   };
   expectSessions(cases);
+}
+
+TEST(SmtpClientReplies, ALineThatIsNoReplyEndsTheRequestAndTheConnection) {
+  const std::string notReplies[] = {"",
+                                    "abc",
+                                    std::string("\0"
+                                                "250 ok",
+                                                7),
+                                    "250ok",
+                                    "ok thanks",
+                                    "65536 rejected"};
+  for (const std::string& line : notReplies) {
+    std::string error;
+    EXPECT_EQ(sessionAgainst([&](S& s) { s.line(line).expectClose(); }, &error),
+              (std::vector<End>{{rqOpen, 500}}))
+        << "greeting " << line;
+    // Where such a line once passed for the server taking the message.
+    EXPECT_EQ(
+        sessionAgainst(
+            [&](S& s) { s.acceptEnvelope().reply("354 go").expectData().line(line).expectClose(); },
+            &error),
+        (std::vector<End>{{rqOpen, 0}, {rqMail, 500}}))
+        << "end of data " << line;
+    EXPECT_EQ(error.rfind("500 Not an SMTP reply: \"", 0), 0u) << error;
+  }
+  std::string error;
+  sessionAgainst(
+      [](S& s) {
+        s.send(std::string("\0"
+                           "250 ok\r\n",
+                           9))
+            .expectClose();
+      },
+      &error);
+  EXPECT_EQ(error, "500 Not an SMTP reply: \"\\x00250 ok\"");
+}
+
+TEST_F(SmtpClientTest, AReplyMayTakeOnlySoLongAndSoManyLines) {
+  client.ReplyTimeLimitMs = 400;
+  std::string longest;
+  for (int i = 1; i < 1000; ++i) longest += "250-line\r\n";
+  // Each reply has its own time: two slow ones pass, and so does the longest allowed.
+  server.line("220-slow")
+      .pause(250)
+      .line("220 greeting")
+      .expectLine()
+      .send(longest)
+      .pause(250)
+      .line("250 last")
+      .expectLine()
+      .send(longest + "250-one too many\r\n")
+      .expectClose();
+  EXPECT_EQ(open(), (End{rqOpen, 0}));
+  EXPECT_EQ(requests.run([this] { client.Rset(); }), (End{rqRset, 500}));
+  EXPECT_EQ(client.ErrorMessage(), "500 Reply too long");
+  waitForServer();
+  // Lines that trickle in each well within the time, but never end the reply.
+  server.greet().expectLine();
+  server.line("250-still thinking").pause(300).line("250-still thinking").pause(300).expectClose();
+  EXPECT_EQ(open(), (End{rqOpen, 0}));
+  EXPECT_EQ(requests.run([this] { client.Rset(); }), (End{rqRset, 10060}));
+  EXPECT_EQ(client.ErrorMessage(), "500 Connection timed out (Winsock error #10060)");
+  waitForServer();
+  EXPECT_FALSE(client.Connected());
 }
 
 TEST_F(SmtpClientTest, MisuseIsRefusedAndChangesNothing) {
@@ -524,7 +592,7 @@ TEST_F(SmtpClientTest, RequestDoneComesAfterTheHandlerThatEndedTheRequest) {
   EXPECT_EQ(requests.run([this] { client.Connect(); }), (End{rqConnect, 0}));
   EXPECT_TRUE(insideConnect);
   // A handler of OnRequestDone may start the next request at once.
-  client.OnRequestDone = [&](TCustomSmtpClient& sender, TSmtpRequest request, std::uint16_t error) {
+  client.OnRequestDone = [&](TCustomSmtpClient& sender, TSmtpRequest request, int error) {
     requests.ends.push_back({request, error});
     if (request == rqHelo) sender.Quit();
   };

@@ -23,8 +23,7 @@ class SmtpRequests {
   };
 
   explicit SmtpRequests(net::TCustomSmtpClient& client) {
-    client.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest request,
-                                  std::uint16_t error) {
+    client.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest request, int error) {
       ends.push_back({request, error});
     };
   }
