@@ -1,5 +1,6 @@
 #include "app/launch.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/version.h"
@@ -20,6 +21,7 @@ Environment Environment::current() {
 }
 
 Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& environment) {
+  if (!commandLine.usageError.empty()) return Launch::Usage;
   if (commandLine.help) return Launch::Help;
   if (commandLine.version) return Launch::Version;
   // Whoever names a platform knows what he wants (tests, screenshots, "offscreen" by hand).
@@ -30,32 +32,46 @@ Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& env
 }
 
 std::string usageText() {
-  return "Usage: zelvaro [GAME.zv ...]\n"
-         "       zelvaro /send GAME.zv [GAME.zv ...]\n"
-         "       zelvaro --help | --version\n"
-         "\n"
-         "Mails the turns of a play-by-e-mail game of Stars! to its players.\n"
-         "\n"
-         "  GAME.zv     open this game file at start (of several, the last one)\n"
-         "  /send       mail every named game, in the order given, without asking\n"
-         "              anything, then end. Messages go to standard error as lines\n"
-         "              \"zelvaro: <text>\". Needs no display (cron is fine).\n"
-         "  --help      show this text and end\n"
-         "  --version   show the version and end\n"
-         "\n"
-         "Settings: zelvaro.cfg in $XDG_CONFIG_HOME/zelvaro/ (usually ~/.config/zelvaro/),\n"
-         "made with defaults at the first start; set the mail server there or in\n"
-         "Settings > Global options (\"host\" or \"host:port\").\n"
-         "\n"
-         "Exit status:\n"
-         "  0  every player marked for sending in every named game was mailed,\n"
-         "     and nothing needed saying\n"
-         "  1  something failed or a message was written to standard error\n"
-         "  2  a command line it cannot use (the window without a display)\n";
+  std::string text =
+      "Usage: zelvaro [GAME.zv ...]\n"
+      "       zelvaro --send GAME.zv [GAME.zv ...]\n"
+      "       zelvaro --help | --version\n"
+      "\n"
+      "Mails the turns of a play-by-e-mail game of Stars! to its players.\n"
+      "\n"
+      "  GAME.zv          open this game file at start (of several, the last one)\n";
+  for (const core::CommandLineSwitch& entry : core::commandLineSwitches()) {
+    std::string names = entry.alias != nullptr ? std::string(entry.alias) + ", " : "";
+    names += entry.name;
+    if (entry.valueName != nullptr) names += std::string(" ") + entry.valueName;
+    names.resize(std::max<std::size_t>(names.size() + 1, 17), ' ');
+    text += "  " + names + entry.help + "\n";
+  }
+  text +=
+      "  --               what follows is a game file, even when it starts with \"-\"\n"
+      "\n"
+      "A send run writes its messages to standard error as lines \"zelvaro: <text>\"\n"
+      "and needs no display (cron is fine).\n"
+      "\n"
+      "Settings: zelvaro.cfg in $XDG_CONFIG_HOME/zelvaro/ (usually ~/.config/zelvaro/),\n"
+      "made with defaults at the first start; set the mail server there or in\n"
+      "Settings > Global options (\"host\" or \"host:port\"). See also: man zelvaro\n"
+      "\n"
+      "Exit status:\n"
+      "  0  every player marked for sending in every named game was mailed,\n"
+      "     and nothing needed saying\n"
+      "  1  something failed or a message was written to standard error\n"
+      "  2  a command line it cannot use (an unknown option, or the window\n"
+      "     without a display)\n";
+  return text;
 }
 
 std::string versionText() {
   return std::string("Zelvaro ") + core::ProgramVersion + "\n";
+}
+
+std::string usageErrorText(const core::CommandLine& commandLine) {
+  return "zelvaro: " + commandLine.usageError + "\n\n" + usageText();
 }
 
 std::string noDisplayText() {

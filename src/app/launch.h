@@ -1,8 +1,8 @@
 #pragma once
 
-// What the program does before any window exists: answer --help and --version, and pick the
-// windowing platform. A host runs "zelvaro /send" from cron, where there is no display; the
-// window program without one can only say so.
+// What the program does before any window exists: answer --help and --version, refuse a
+// command line it cannot use, and pick the windowing platform. A host runs "zelvaro /send" from
+// cron, where there is no display; the window program without one can only say so.
 
 #include <string>
 
@@ -23,6 +23,7 @@ struct Environment {
 };
 
 enum class Launch {
+  Usage,         // print the usage error and usageText() on standard error, exit 2
   Help,          // print usageText(), exit 0
   Version,       // print versionText(), exit 0
   NeedsDisplay,  // print noDisplayText() on standard error, exit 2
@@ -35,5 +36,7 @@ Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& env
 std::string usageText();
 std::string versionText();
 std::string noDisplayText();
+// The line that says why the command line cannot be used, then the usage.
+std::string usageErrorText(const core::CommandLine& commandLine);
 
 }  // namespace zelvaro::app

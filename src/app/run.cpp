@@ -18,6 +18,9 @@ int run(int argc, char** argv) {
   core::CommandLine commandLine =
       core::examineCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (chooseLaunch(commandLine, Environment::current())) {
+    case Launch::Usage:
+      std::cerr << usageErrorText(commandLine);
+      return ExitUsage;
     case Launch::Help:
       std::cout << usageText();
       return ExitOk;

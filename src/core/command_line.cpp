@@ -5,43 +5,69 @@
 
 namespace zelvaro::core {
 
-bool isSendSwitch(const std::string& argument) {
-  static const std::string send = "/send";
-  return argument.size() == send.size() &&
-         std::equal(argument.begin(), argument.end(), send.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
-         });
-}
-
 namespace {
 
-bool isAnswerOnly(const std::string& argument) {
-  return argument == "--help" || argument == "--version";
+// "/send" keeps its any-case spelling from the days of DOS-style switches; the rest are exact.
+bool matches(const char* name, const std::string& argument) {
+  if (name == nullptr) return false;
+  std::string_view wanted(name);
+  if (wanted.size() != argument.size()) return false;
+  if (wanted.front() != '/') return wanted == argument;
+  return std::equal(argument.begin(), argument.end(), wanted.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == b;
+  });
+}
+
+const CommandLineSwitch* findSwitch(const std::string& argument) {
+  for (const CommandLineSwitch& entry : commandLineSwitches()) {
+    if (matches(entry.name, argument) || matches(entry.alias, argument)) return &entry;
+  }
+  return nullptr;
+}
+
+void addPath(CommandLine& line, const std::string& path) {
+  line.paths.push_back(path);
+  line.pendingGameFile = path;
+  ++line.fileCount;
 }
 
 }  // namespace
 
-std::vector<std::string> CommandLine::gameFiles() const {
-  std::vector<std::string> paths;
-  for (const auto& argument : arguments) {
-    if (!isSendSwitch(argument) && !isAnswerOnly(argument)) paths.push_back(argument);
-  }
-  return paths;
+const std::vector<CommandLineSwitch>& commandLineSwitches() {
+  static const std::vector<CommandLineSwitch> switches = {
+      {"/send", "--send", nullptr, "mail every named game in order, unattended, then end",
+       [](CommandLine& line, const std::string&) { line.batch = true; }},
+      {"--help", "-h", nullptr, "show this text and end",
+       [](CommandLine& line, const std::string&) { line.help = true; }},
+      {"--version", nullptr, nullptr, "show the version and end",
+       [](CommandLine& line, const std::string&) { line.version = true; }},
+  };
+  return switches;
 }
 
 CommandLine examineCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
-  line.arguments = arguments;
-  for (const auto& argument : arguments) {
-    if (argument == "--help") {
-      line.help = true;
-    } else if (argument == "--version") {
-      line.version = true;
-    } else if (isSendSwitch(argument)) {
-      line.batch = true;
+  bool switchesEnded = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (switchesEnded) {
+      addPath(line, argument);
+    } else if (argument == "--") {
+      switchesEnded = true;
+    } else if (const CommandLineSwitch* known = findSwitch(argument)) {
+      std::string value;
+      if (known->valueName != nullptr) {
+        if (i + 1 == arguments.size()) {
+          if (line.usageError.empty()) line.usageError = argument + " needs " + known->valueName;
+          break;
+        }
+        value = arguments[++i];
+      }
+      known->apply(line, value);
+    } else if (!argument.empty() && argument.front() == '-') {
+      if (line.usageError.empty()) line.usageError = "unknown option " + argument;
     } else {
-      line.pendingGameFile = argument;
-      ++line.fileCount;
+      addPath(line, argument);
     }
   }
   return line;

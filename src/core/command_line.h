@@ -1,7 +1,9 @@
 #pragma once
 
-// The command line: game file paths and the switch "/send" (any case), which mails every named
-// game unattended and ends. "--help" and "--version" answer and end before anything opens.
+// The command line: game file paths and switches. "/send" (any case) or "--send" mails every
+// named game unattended and ends; "--help" and "--version" answer and end before anything
+// opens. Every switch is a row of one table (command_line.cpp); an argument starting with "-"
+// that no row knows is a usage error, and "--" ends the switches for paths that start with "-".
 
 #include <string>
 #include <vector>
@@ -17,21 +19,32 @@ inline constexpr const char* MultipleFilesMessage =
     "It doesn't make sense to specify multible files without the [/send] option!";
 
 struct CommandLine {
-  std::vector<std::string> arguments;  // as given, "/send" included
   bool batch = false;
   bool help = false;
   bool version = false;
+  // Why the command line cannot be used ("unknown option -x"); empty when it can.
+  std::string usageError;
+  // The paths in command-line order, exactly as given.
+  std::vector<std::string> paths;
   // The last path named: opened at the first activation.
   std::string pendingGameFile;
   int fileCount = 0;
 
-  // The paths in command-line order, exactly as given.
-  std::vector<std::string> gameFiles() const;
+  const std::vector<std::string>& gameFiles() const { return paths; }
   // Several paths only make sense for a batch run; otherwise the last one wins.
   bool multipleFilesWithoutSend() const { return fileCount > 1 && !batch; }
 };
 
-bool isSendSwitch(const std::string& argument);
+// One switch the program knows, for the parser and the usage text alike.
+struct CommandLineSwitch {
+  const char* name;       // as typed; a name starting with "/" matches in any case
+  const char* alias;      // another spelling, or nullptr
+  const char* valueName;  // the value it takes from the next argument ("DIR"), or nullptr
+  const char* help;       // one line for the usage text
+  void (*apply)(CommandLine& line, const std::string& value);
+};
+
+const std::vector<CommandLineSwitch>& commandLineSwitches();
 
 CommandLine examineCommandLine(const std::vector<std::string>& arguments);
 

@@ -33,8 +33,8 @@ class BatchProcessTest : public testing::Test {
                                 home.file("game1/players.txt") + "\r\nsplash,0\r\n");
   }
 
-  ProgramRun send(const std::vector<std::string>& games) {
-    std::vector<std::string> arguments{"/send"};
+  ProgramRun send(const std::vector<std::string>& games, const char* sendSwitch = "/send") {
+    std::vector<std::string> arguments{sendSwitch};
     arguments.insert(arguments.end(), games.begin(), games.end());
     return runProgram(arguments, home.path());
   }
@@ -85,7 +85,7 @@ TEST_F(BatchProcessTest, AnUnreachableServerFailsWithTheReason) {
   const std::string game1 = makeGame("game1", 2426);
   writeSettings(1);  // nobody listens on port 1
 
-  ProgramRun run = send({game1});
+  ProgramRun run = send({game1}, "--send");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(game1 + ": Player #1: Send failed: 10061"), std::string::npos) << run.err;
 }

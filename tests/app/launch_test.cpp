@@ -25,6 +25,12 @@ TEST(Launch, AnyDisplayOrNamedPlatformIsUsedAsItIs) {
   EXPECT_EQ(launch({}, {"", "", ""}), Launch::NeedsDisplay) << "an empty variable names nothing";
 }
 
+TEST(Launch, AUsageErrorWinsOverEverythingElse) {
+  EXPECT_EQ(launch({"--help", "-q"}, {":0", "", ""}), Launch::Usage);
+  EXPECT_EQ(launch({"--send", "-q", "game.zv"}, {}), Launch::Usage);
+  EXPECT_EQ(launch({"--send", "game.zv"}, {}), Launch::Offscreen);
+}
+
 TEST(Launch, HelpAndVersionAnswerWithoutAnyDisplay) {
   EXPECT_EQ(launch({"game.zv", "--help"}, {}), Launch::Help);
   EXPECT_EQ(launch({"--version", "/send"}, {}), Launch::Version);

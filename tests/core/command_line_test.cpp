@@ -30,11 +30,22 @@ TEST(CommandLine, SeveralPathsWithoutSendOpenTheLastAndAreComplainedAbout) {
   EXPECT_FALSE(examineCommandLine({}).multipleFilesWithoutSend());
 }
 
-TEST(CommandLine, PathsAreTakenExactlyAndOnlySlashSendSwitches) {
-  CommandLine line = examineCommandLine({"My Games/Orion.ZV", "send", "/sendx", "-send"});
+TEST(CommandLine, PathsAreTakenExactlyAndOnlyTheSendSpellingsSwitch) {
+  CommandLine line = examineCommandLine({"My Games/Orion.ZV", "send", "/sendx", "--", "-x.zv"});
   EXPECT_FALSE(line.batch);
-  EXPECT_EQ(line.gameFiles(), (Paths{"My Games/Orion.ZV", "send", "/sendx", "-send"}));
+  EXPECT_EQ(line.gameFiles(), (Paths{"My Games/Orion.ZV", "send", "/sendx", "-x.zv"}));
   EXPECT_EQ(line.fileCount, 4);
+  EXPECT_EQ(line.usageError, "");
+
+  EXPECT_TRUE(examineCommandLine({"--send", "a.zv"}).batch);
+  EXPECT_FALSE(examineCommandLine({"--", "--send"}).batch) << "a path after --";
+}
+
+TEST(CommandLine, AnUnknownDashArgumentIsAUsageErrorNamingTheFirst) {
+  for (const char* unknown : {"-send", "--SEND", "--Help", "-", "-x"}) {
+    EXPECT_EQ(examineCommandLine({"game.zv", unknown, "-y"}).usageError,
+              std::string("unknown option ") + unknown);
+  }
 }
 
 TEST(CommandLine, SendAloneIsABatchWithNothingToSend) {
@@ -50,7 +61,7 @@ TEST(CommandLine, HelpAndVersionAreNoGameFiles) {
   EXPECT_EQ(line.gameFiles(), (Paths{"game.zv"}));
   EXPECT_EQ(line.fileCount, 1);
   EXPECT_TRUE(examineCommandLine({"--version"}).version);
-  EXPECT_FALSE(examineCommandLine({"--Help"}).help) << "options are exact, like paths";
+  EXPECT_TRUE(examineCommandLine({"-h"}).help);
 }
 
 }  // namespace
