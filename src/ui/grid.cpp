@@ -22,6 +22,8 @@ Grid::Grid(const char* objectName, const std::vector<const char*>& headers, QWid
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
+  // Rows are picked whole: Tab leaves the grid rather than walking its cells.
+  setTabKeyNavigation(false);
   resetRows(1);
 }
 

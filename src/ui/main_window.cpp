@@ -47,9 +47,10 @@ MainWindow::MainWindow(std::string settingsPath, QWidget* parent)
       settingsPath_(std::move(settingsPath)),
       timing_(std::make_unique<send::SessionTiming>()) {
   setObjectName("Form1");
-  setWindowTitle(QString::fromUtf8("Zelvaro V") + QString::fromUtf8(core::ProgramVersion));
+  refreshTitle();
   buildControls();
   buildMenu();
+  setUpKeyboard();
   connectEdits();
   setGeometry(kDesign.left, kDesign.top, kDesign.width, kDesign.height);
   createWindows();
@@ -105,39 +106,6 @@ void MainWindow::buildControls() {
   panic_ = named<QTimer>("panic", this);
   panic_->setInterval(1);
   connect(panic_, &QTimer::timeout, this, &MainWindow::panicTimer);
-}
-
-void MainWindow::buildMenu() {
-  QMenuBar* bar = menuBar();
-  bar->setObjectName("MainMenu1");
-  auto menu = [bar](const char* name, const char* caption) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
-    menu->setObjectName(name);
-    return menu;
-  };
-  auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(name);
-    connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-    return action;
-  };
-  QMenu* file = menu("File1", "File");
-  item(file, "New1", "New", &MainWindow::New1Click);
-  item(file, "Playerwiz1", "Player wiz", &MainWindow::Playerwiz1Click);
-  item(file, "Open1", "Open", &MainWindow::Open1Click);
-  Save1 = item(file, "Save1", "Save", &MainWindow::Save1Click);
-  item(file, "Saveas1", "Save as..", &MainWindow::Saveas1Click);
-  Close1 = item(file, "Close1", "Close", &MainWindow::Close1Click);
-  item(file, "Exit1", "Exit", &MainWindow::Exit1Click);
-  QMenu* options = menu("Settings1", "Settings");
-  item(options, "Preferences1", "Global options", &MainWindow::Preferences1Click);
-  Gamespecificoptions1 = item(options, "Gamespecificoptions1", "Game-specific options",
-                              &MainWindow::Gamespecificoptions1Click);
-  item(options, "Split1", "Split", &MainWindow::Split1Click);
-  QMenu* info = menu("Info1", "Info");
-  item(info, "About1", "About Zelvaro", &MainWindow::About1Click);
-  item(info, "Showsplashscreenagain1", "Show introscreen again!",
-       &MainWindow::Showsplashscreenagain1Click);
 }
 
 void MainWindow::connectEdits() {
@@ -210,7 +178,7 @@ void MainWindow::FormCreate() {
     settings_.recentGames.load(settingsPath_);
     recentGamesRead_ = true;
     refillGameNames();
-    game_.changed = false;
+    setUnchanged();
   });
 }
 

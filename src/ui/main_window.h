@@ -108,7 +108,9 @@ class MainWindow : public QMainWindow,
   void refreshRoster() override;
   void clearGame() override;
   void pushRecentGame(const std::string& name, const std::string& path);
-  void setChanged() override { game_.changed = true; }
+  void setChanged() override;
+  // The game matches its file (or was just made): no unsaved mark in the title.
+  void setUnchanged();
   // Shows the game's fields, roster, year and last-generated text in the controls.
   void showGame();
   // Base path and year from the Stars! files, shown in gameyear.
@@ -129,6 +131,9 @@ class MainWindow : public QMainWindow,
   void Preferences1Click();
   void Gamespecificoptions1Click();
   void Split1Click();
+  // View menu.
+  void Monitor1Click();
+  void Log1Click();
   // Info menu.
   void About1Click();
   void Showsplashscreenagain1Click();
@@ -175,6 +180,10 @@ class MainWindow : public QMainWindow,
  private:
   void buildControls();
   void buildMenu();
+  // Tab through the controls in reading order; Ctrl+Return sends.
+  void setUpKeyboard();
+  // The game's name, its unsaved mark and the program's caption.
+  void refreshTitle();
   void connectEdits();
   void createWindows();
   void applyLayoutSettings();

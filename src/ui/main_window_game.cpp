@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/game_file.h"
+#include "core/version.h"
 #include "platform/messages.h"
 #include "ui/grid.h"
 #include "ui/main_window.h"
@@ -46,6 +47,26 @@ void MainWindow::showGame() {
   gameyear->setText(QString::fromStdString("Current year: " + std::to_string(game_.year)));
   showLastGenerated(game_.lastGenerated);
   refreshRoster();
+  refreshTitle();
+}
+
+void MainWindow::setChanged() {
+  game_.changed = true;
+  refreshTitle();
+}
+
+void MainWindow::setUnchanged() {
+  game_.changed = false;
+  refreshTitle();
+}
+
+void MainWindow::refreshTitle() {
+  // Qt puts its unsaved mark where "[*]" stands; a literal "[*]" in a name would hide it.
+  QString name =
+      QString::fromStdString(game_.name).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+  const QString caption = QString::fromUtf8("Zelvaro V") + QString::fromUtf8(core::ProgramVersion);
+  setWindowTitle(name.isEmpty() ? caption + "[*]" : name + "[*] - " + caption);
+  setWindowModified(game_.changed);
 }
 
 void MainWindow::refreshRoster() {
@@ -74,7 +95,7 @@ void MainWindow::readGame() {
   }
   showGame();
   enableGameFileItems(true);
-  game_.changed = false;
+  setUnchanged();
 }
 
 void MainWindow::openGameFile(const std::string& path) {
@@ -145,7 +166,7 @@ void MainWindow::New1Click() {
   game_.filePath.clear();
   enableGameFileItems(false);
   reloadRecentGames();
-  game_.changed = false;
+  setUnchanged();
 }
 
 void MainWindow::Playerwiz1Click() {
@@ -164,12 +185,12 @@ void MainWindow::Open1Click() {
 }
 
 void MainWindow::Save1Click() {
-  if (guarded([this] { core::writeGameFile(game_); })) game_.changed = false;
+  if (guarded([this] { core::writeGameFile(game_); })) setUnchanged();
 }
 
 bool MainWindow::Saveas1Click() {
   if (!saveGameAs()) return false;
-  game_.changed = false;
+  setUnchanged();
   return true;
 }
 
@@ -180,7 +201,7 @@ void MainWindow::Close1Click() {
   enableGameFileItems(false);
   refreshRoster();
   refillGameNames();
-  game_.changed = false;
+  setUnchanged();
 }
 
 void MainWindow::Exit1Click() {
@@ -193,6 +214,7 @@ void MainWindow::Exit1Click() {
 void MainWindow::gamenameChange(const QString& text) {
   // Typing renames the game; it is no change to save by itself.
   previousName_ = std::exchange(game_.name, text.toStdString());
+  refreshTitle();
 }
 
 void MainWindow::gamenameClick(int index) {

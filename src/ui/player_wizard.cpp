@@ -214,7 +214,7 @@ void PlayerWizard::okClick() {
   steps_.fillGame(game);
   host_.showGameFields();
   // Last: showing the fields may count as editing them, never as saving.
-  game.changed = true;
+  host_.setChanged();
   host_.refreshRoster();
   done(Accepted);
 }

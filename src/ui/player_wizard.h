@@ -40,6 +40,8 @@ class WizardHost {
   // The controls take the game's name, universe, subject, body and attach switches.
   virtual void showGameFields() = 0;
   virtual void refreshRoster() = 0;
+  // The game differs from any file now.
+  virtual void setChanged() = 0;
 };
 
 class PlayerWizard : public FixedDialog {

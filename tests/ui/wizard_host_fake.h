@@ -22,6 +22,7 @@ class FakeWizardHost : public ui::WizardHost {
   void disableGameFileItems() override { calls.push_back("disableGameFileItems"); }
   void reloadRecentGames() override { calls.push_back("reloadRecentGames"); }
   void showGameFields() override { calls.push_back("showGameFields"); }
+  void setChanged() override { gameValue.changed = true; }
   void refreshRoster() override {
     calls.push_back("refreshRoster");
     ui::showRoster(contestors, gameValue.roster);

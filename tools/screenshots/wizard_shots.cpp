@@ -22,6 +22,7 @@ struct StillHost : ui::WizardHost {
   void reloadRecentGames() override {}
   void showGameFields() override {}
   void refreshRoster() override {}
+  void setChanged() override {}
   core::Game gameValue;
   std::string database;
 };
