@@ -28,21 +28,6 @@ constexpr int kErrorConnectionAborted = 10053;
 // What the server sent cannot be taken as a reply: too long, not a reply line at all.
 constexpr int kErrorProtocol = 500;
 
-// A line the server sent, fit to quote in a message: control bytes as \xNN.
-std::string quotedLine(const std::string& line) {
-  std::string quoted = "\"";
-  for (char c : line) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      quoted += c;
-      continue;
-    }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-  }
-  return quoted + "\"";
-}
-
 }  // namespace
 
 // The hidden window the request-done notification is queued to.
@@ -344,6 +329,7 @@ void TCustomSmtpClient::Open() {
 
 void TCustomSmtpClient::Mail() {
   CheckReady();
+  FRefused.clear();
   StartCompound(
       rqMail, stepBit(TSmtpStep::MailFrom) | stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data));
 }
@@ -472,7 +458,7 @@ bool TCustomSmtpClient::ReadReplyLine() {
   DoDisplay("< " + FLastResponse);
   const ReplyCode reply = parseReplyCode(FLastResponse);
   if (!reply.wellFormed) {
-    BreakOff(kErrorProtocol, "500 Not an SMTP reply: " + quotedLine(FLastResponse));
+    BreakOff(kErrorProtocol, "500 Not an SMTP reply: \"" + printableText(FLastResponse) + "\"");
     return false;
   }
   FReplyCode = reply.code;
@@ -575,22 +561,29 @@ void TCustomSmtpClient::RcptTo() {
   CheckReady();
   CheckConnected();
   FCursor = -1;
+  FRefused.clear();
   SendRecipient();
 }
 
 void TCustomSmtpClient::SendRecipient() {
   ++FCursor;
-  const bool last = FCursor >= static_cast<int>(RcptName.size()) - 1;
   FStep = TSmtpStep::RcptTo;
   ExecCommand(rqRcptTo,
               "RCPT TO:<" + singleLine(trimmed(RcptName[static_cast<size_t>(FCursor)])) + ">",
-              {250, 251}, last ? nullptr : &TCustomSmtpClient::NextRecipient);
+              {250, 251}, &TCustomSmtpClient::RecipientReplied);
 }
 
-// Only the last recipient's reply decides; a refused earlier one is only shown.
-void TCustomSmtpClient::NextRecipient() {
-  SetState(scContinuing, false);
-  SendRecipient();
+// Every recipient is tried. The message goes to those the server took; the step fails only
+// when it took none, with the last refusal.
+void TCustomSmtpClient::RecipientReplied() {
+  const size_t tried = static_cast<size_t>(FCursor) + 1;
+  if (FOutcome != 0) FRefused.push_back({trimmed(RcptName[tried - 1]), FLastResponse});
+  if (tried < RcptName.size()) {
+    SetState(scContinuing, false);
+    SendRecipient();
+    return;
+  }
+  DoRequestDone(FRefused.size() < tried ? 0 : FOutcome);
 }
 
 // ---- the message ----

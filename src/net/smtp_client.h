@@ -119,6 +119,12 @@ class TCustomSmtpClient {
   TSmtpClientState State() const { return FState; }
   // The connection is up (from the TCP connection until it closes).
   bool Connected() const { return FSessionUp; }
+  struct RefusedRecipient {
+    std::string address;
+    std::string reply;  // the server's last reply line
+  };
+  // The recipients the server refused in the last message, in order.
+  const std::vector<RefusedRecipient>& RefusedRecipients() const { return FRefused; }
   // What the last EHLO reply announced; empty after HELO.
   const SmtpCapabilities& Capabilities() const { return FCapabilities; }
   // One line while TLS is up: protocol, cipher, the certificate's subject, issuer and expiry.
@@ -197,7 +203,7 @@ class TCustomSmtpClient {
   void ConnectFailed(int error);
 
   void SendRecipient();
-  void NextRecipient();
+  void RecipientReplied();
   void DataReplied();
   void ContinueData();
   void DataNext();
@@ -209,6 +215,7 @@ class TCustomSmtpClient {
   std::unique_ptr<TWSocket> FSocket;
   std::string FErrorMessage;
   std::string FLastResponse;
+  std::vector<RefusedRecipient> FRefused;
   SmtpCapabilities FCapabilities;
   std::string FTlsSummary;
 

@@ -96,6 +96,20 @@ std::string singleLine(std::string_view value) {
   return clean;
 }
 
+std::string printableText(std::string_view text) {
+  std::string printable;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      printable += c;
+      continue;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    printable += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+  }
+  return printable;
+}
+
 std::string trimmed(std::string_view text) {
   size_t begin = 0, end = text.size();
   while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;

@@ -13,6 +13,9 @@ namespace zelvaro::net {
 // never start a line of its own.
 std::string singleLine(std::string_view value);
 
+// Text fit to quote in a message or a log line: each control byte becomes \xNN.
+std::string printableText(std::string_view text);
+
 // Blanks and control characters off both ends.
 std::string trimmed(std::string_view text);
 

@@ -10,6 +10,7 @@
 #include "core/stars_files.h"
 #include "core/text_file.h"
 #include "net/smtp_limits.h"
+#include "net/smtp_text.h"
 #include "platform/clock_text.h"
 #include "platform/messages.h"
 #include "platform/socketerrors.h"
@@ -184,7 +185,6 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   _smtp.Host = server.host;
   _smtp.Port = server.port;
   _smtp.SignOn = server.host;
-  start(&net::TCustomSmtpClient::Open);
   _smtp.RcptName.clear();
 
   const std::string& name = fields[0];
@@ -192,16 +192,24 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   if (auto found = core::PlayerDatabase(host_.settings().database).addressesOf(name)) {
     addresses = *found;
   }
-  log_.LogLine("Recipient:" + name + " email(s):" + addresses);
+  log_.LogLine("Recipient:" + name + " email(s):" + net::printableText(addresses));
   log_.LogLine("Using new SMTP routine.");
   const std::string normalized = NormalizeAddressList(addresses);
+  if (auto invalid = firstUnmailableAddress(normalized)) {
+    // Nothing goes out for the entry: part of such an address could become a command.
+    fail(slot, "Invalid address: " + net::printableText(*invalid));
+    advanceBars();
+    return;
+  }
   for (std::string& recipient : recipientsOf(normalized)) {
     // ";;" leaves an empty item, and an empty RCPT TO:<> would be the null address.
     if (!recipient.empty()) _smtp.RcptName.push_back(std::move(recipient));
   }
   _smtp.HdrTo = normalized;
+  start(&net::TCustomSmtpClient::Open);
 
   bool everyFile = true;
+  bool everyRecipient = true;
   Outcome outcome;
   const bool recipients = !_smtp.RcptName.empty();
   if (recipients) {
@@ -217,6 +225,10 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
       showFileProgress(true);
       start(&net::TCustomSmtpClient::Mail);
       outcome = finish();
+      for (const auto& refused : _smtp.RefusedRecipients()) {
+        fail(slot, "Recipient refused:\"" + refused.address + "\" " + refused.reply);
+        everyRecipient = false;
+      }
     }
   } else {
     log_.LogLine("Player #" + std::to_string(slot) + " has no email adress.. what gives?");
@@ -241,7 +253,7 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
       platform::showMessage("Unexpected server response: " + _smtp.LastResponse());
     }
     log_.LogLine("Send complete.");
-    if (everyFile) {
+    if (everyFile && everyRecipient) {
       ++cleanlyMailed_;
     } else {
       anyFailure_ = true;

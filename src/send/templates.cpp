@@ -49,4 +49,25 @@ std::vector<std::string> recipientsOf(const std::string& normalized) {
   return core::CommaList::split(normalized);
 }
 
+std::optional<std::string> firstUnmailableAddress(const std::string& normalized) {
+  // Looked for in the list as written: splitting it into items takes such characters as
+  // separators.
+  size_t begin = 0;
+  for (;;) {
+    const size_t end = normalized.find(',', begin);
+    const std::string piece = normalized.substr(begin, end - begin);
+    const bool unclean = std::any_of(piece.begin(), piece.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return byte <= ' ' || byte == 0x7F;
+    });
+    if (unclean) return piece;
+    if (end == std::string::npos) break;
+    begin = end + 1;
+  }
+  for (const std::string& address : recipientsOf(normalized)) {
+    if (!address.empty() && address.find('@') == std::string::npos) return address;
+  }
+  return std::nullopt;
+}
+
 }  // namespace zelvaro::send

@@ -3,6 +3,7 @@
 // Filling the subject and body templates of a turn mail, and turning a player's e-mail field
 // into the list of recipients.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,9 @@ std::string NormalizeAddressList(const std::string& text);
 // The envelope recipients of a normalised list, in order: its CommaList items, so ",," gives
 // an empty item and a trailing "," none.
 std::vector<std::string> recipientsOf(const std::string& normalized);
+
+// The first address of a normalised list that must not be mailed to: one holding a blank or a
+// control character (which would split it, or a command, apart) or lacking an "@".
+std::optional<std::string> firstUnmailableAddress(const std::string& normalized);
 
 }  // namespace zelvaro::send

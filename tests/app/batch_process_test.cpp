@@ -90,5 +90,26 @@ TEST_F(BatchProcessTest, AnUnreachableServerFailsWithTheReason) {
   EXPECT_NE(run.err.find(game1 + ": Player #1: Send failed: 10061"), std::string::npos) << run.err;
 }
 
+TEST_F(BatchProcessTest, AnAddressThatCouldSplitACommandIsNeverSent) {
+  const std::string game1 = makeGame("game1", 2426);
+  writeFile(home.file("game1/players.txt"),
+            "\"Admiral Vega\",\"vega@example.org\rRCPT TO:<evil@example.org>\",\"\"\r\n"
+            "\"Captain Orrin\",\"orrin at example.net\",\"\"\r\n");
+  writeSettings(server.port());
+
+  ProgramRun run = send({game1});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(
+      run.err.find("Player #1: Invalid address: vega@example.org\\x0DRCPTTO:<evil@example.org>"),
+      std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("Player #2: Invalid address: orrinatexample.net"), std::string::npos)
+      << run.err;
+  ASSERT_EQ(messages(), 2) << "players 3 and 4 are mailed all the same";
+  for (int number : {1, 2}) {
+    EXPECT_EQ(server.message(number, "envelope").find("evil"), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace zelvaro::test

@@ -181,29 +181,40 @@ TEST_F(SmtpClientTest, AnEmptyBodyGivesTheHeaderAndTheEndOfData) {
   EXPECT_EQ(display.at(display.size() - 4), "> .");
 }
 
-TEST_F(SmtpClientTest, OnlyTheLastRecipientDecides) {
-  client.RcptName = {"gone@example.org", " player@example.org"};
-  server.greet()
-      .reply("250 ok")
-      .reply("550 no such user")
-      .reply("250 ok")
-      .reply("354 go")
-      .expectData()
-      .line("250 queued");
-  EXPECT_EQ(open(), (End{rqOpen, 0}));
-  EXPECT_EQ(mail(), (End{rqMail, 0}));
-  waitForServer();
-  EXPECT_EQ(transcript()[6], "C: RCPT TO:<gone@example.org>");
-  EXPECT_EQ(transcript()[8], "C: RCPT TO:<player@example.org>");
-  EXPECT_EQ(server.messageLines().size(), 7u);
+TEST_F(SmtpClientTest, AcceptedRecipientsGetTheMessageAndRefusedOnesAreKept) {
+  // Refused first, then last: either way the one accepted gets the message.
+  for (bool refusedFirst : {true, false}) {
+    const std::string gone = " gone@example.org", player = "player@example.org";
+    const std::string refused = "550 no such user", accepted = "250 ok";
+    client.RcptName = refusedFirst ? Lines{gone, player} : Lines{player, gone};
+    server.greet()
+        .reply("250 ok")
+        .reply(refusedFirst ? refused : accepted)
+        .reply(refusedFirst ? accepted : refused)
+        .reply("354 go")
+        .expectData()
+        .line("250 queued")
+        .reply("221 bye")
+        .close();
+    EXPECT_EQ(open(), (End{rqOpen, 0}));
+    EXPECT_EQ(mail(), (End{rqMail, 0}));
+    ASSERT_EQ(client.RefusedRecipients().size(), 1u);
+    EXPECT_EQ(client.RefusedRecipients()[0].address, "gone@example.org");
+    EXPECT_EQ(client.RefusedRecipients()[0].reply, "550 no such user");
+    EXPECT_EQ(quit(), (End{rqQuit, 0}));
+    waitForServer();
+    EXPECT_EQ(server.messageLines().size(), refusedFirst ? 7u : 14u) << "one message more";
+    ASSERT_TRUE(test::waitUntil([this] { return !client.Connected(); }));
+  }
 }
 
-TEST_F(SmtpClientTest, ARefusedLastRecipientSendsNoDataAndLeavesNothingPending) {
-  client.RcptName = {"player@example.org", "gone@example.org"};
-  server.acceptEnvelope().reply("550 no such user").reply("221 bye").close();
+TEST_F(SmtpClientTest, NoRecipientAcceptedSendsNoDataAndLeavesNothingPending) {
+  client.RcptName = {"gone@example.org", "left@example.org"};
+  server.acceptEnvelope(0).reply("550 no such user").reply("551 moved").reply("221 bye").close();
   EXPECT_EQ(open(), (End{rqOpen, 0}));
-  EXPECT_EQ(mail(), (End{rqMail, 550}));
+  EXPECT_EQ(mail(), (End{rqMail, 551}));
   EXPECT_EQ(client.ErrorMessage(), "550 no such user");
+  EXPECT_EQ(client.RefusedRecipients().size(), 2u);
   // The dropped DATA step must not come back after the next request.
   EXPECT_EQ(quit(), (End{rqQuit, 0}));
   waitForServer();
@@ -211,7 +222,7 @@ TEST_F(SmtpClientTest, ARefusedLastRecipientSendsNoDataAndLeavesNothingPending) 
   EXPECT_EQ(requests.ends.size(), 3u);
   const Lines lines = transcript();
   EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
-            (Lines{"S: 550 no such user", "C: QUIT", "S: 221 bye", "* closed by server"}));
+            (Lines{"S: 551 moved", "C: QUIT", "S: 221 bye", "* closed by server"}));
 }
 
 TEST_F(SmtpClientTest, RefusedDataSendsNoHeader) {

@@ -36,21 +36,25 @@ class SendSessionFailureTest : public test::SendSessionFixture {
     useServer(server.port());
   }
 
-  // Runs the session; Ann's entry fails with `failure`, Bob's is mailed all the same.
-  void expectAnnFailedAndBobMailed(SendSession& session, const std::string& failure) {
+  // Runs the session; Ann's entry fails with `failures`, Bob's is mailed all the same.
+  void expectAnnFailedAndBobMailed(SendSession& session, const Lines& failures,
+                                   const std::string& annAddresses = "ann@example.org") {
     EXPECT_FALSE(session.run());
     EXPECT_TRUE(server.finished());
     EXPECT_EQ(loggedSteps(), test::concat({{gameLine(), "Sending to:2/2"},
-                                           entryLines("Ann", "ann@example.org", {}),
-                                           {failure},
+                                           entryLines("Ann", annAddresses, {}),
+                                           failures,
                                            entryLines("Bob", "bob@example.org", {}),
                                            {"Send complete."}}));
     EXPECT_TRUE(test::inOrder(server.messageLines(), {"To: bob@example.org"}));
     EXPECT_EQ(host.overall, (std::vector<int>{0, 50, 100, 100}));
     EXPECT_EQ(host.sendEnabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(host.lastGeneratedShown.size(), 1u);
-    EXPECT_EQ(session.failures(), (Lines{"Player #1: " + failure}))
-        << "an unattended run reports this";
+    Lines reported;
+    for (const std::string& failure : failures) {
+      if (failure != "Send complete.") reported.push_back("Player #1: " + failure);
+    }
+    EXPECT_EQ(session.failures(), reported) << "an unattended run reports this";
   }
 
   test::ScriptedSmtpServer server;
@@ -66,18 +70,38 @@ TEST_F(SendSessionFailureTest, ARefusedConnection) {
   server.acceptMessage();
   SendSession session(host, kTiming);
   expectAnnFailedAndBobMailed(session,
-                              "Send failed: 10061 500 Connection refused (Winsock error #10061)");
+                              {"Send failed: 10061 500 Connection refused (Winsock error #10061)"});
 }
 
 TEST_F(SendSessionFailureTest, ARefusedRecipientStillSaysGoodbye) {
   server.greet().reply("250 sender ok").reply("550 no such user").reply("221 bye").close();
   server.acceptMessage();
   SendSession session(host, kTiming);
-  expectAnnFailedAndBobMailed(session, "Send failed: 550 550 no such user");
+  expectAnnFailedAndBobMailed(session, {"Recipient refused:\"ann@example.org\" 550 no such user",
+                                        "Send failed: 550 550 no such user"});
   const auto& transcript = server.transcript();
   const auto quit = std::find(transcript.begin(), transcript.end(), "C: QUIT");
   ASSERT_NE(quit, transcript.end());
   EXPECT_TRUE(std::find(transcript.begin(), quit, "C: DATA") == quit) << "no DATA after a refusal";
+}
+
+TEST_F(SendSessionFailureTest, ARefusedAddressBesideAnAcceptedOneIsReported) {
+  host.gameValue.roster[0] = core::ContestorEntry::fromFields({"Ann", "1", "gone@x.org;ann@x.org"});
+  server.greet()
+      .reply("250 sender ok")
+      .reply("550 no such user")
+      .reply("250 ok")
+      .reply("354 go ahead")
+      .expectData()
+      .line("250 queued")
+      .reply("221 bye")
+      .close();
+  server.acceptMessage();
+  SendSession session(host, kTiming);
+  expectAnnFailedAndBobMailed(
+      session, {"Recipient refused:\"gone@x.org\" 550 no such user", "Send complete."},
+      "gone@x.org;ann@x.org");
+  EXPECT_TRUE(test::inOrder(server.messageLines(), {"To: gone@x.org,ann@x.org"}));
 }
 
 TEST_F(SendSessionFailureTest, AServerThatNeverAnswersTimesOut) {
@@ -85,7 +109,7 @@ TEST_F(SendSessionFailureTest, AServerThatNeverAnswersTimesOut) {
   server.expectClose();
   server.acceptMessage();
   SendSession session(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
-  expectAnnFailedAndBobMailed(session, "Send failed: 10060 Connection timed out");
+  expectAnnFailedAndBobMailed(session, {"Send failed: 10060 Connection timed out"});
 }
 
 TEST_F(SendSessionFailureTest, AServerThatStopsReadingTheMessageTimesOut) {
@@ -93,7 +117,7 @@ TEST_F(SendSessionFailureTest, AServerThatStopsReadingTheMessageTimesOut) {
   server.acceptEnvelope(1).reply("354 go ahead").expectClose();
   server.acceptMessage();
   SendSession session(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
-  expectAnnFailedAndBobMailed(session, "Send failed: 10060 Connection timed out");
+  expectAnnFailedAndBobMailed(session, {"Send failed: 10060 Connection timed out"});
 }
 
 TEST_F(SendSessionFailureTest, NoServerSetFailsEveryEntryAtOnce) {
