@@ -1,6 +1,7 @@
 #include "net/smtp_client.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 
@@ -133,6 +134,10 @@ void TCustomSmtpClient::DoGetData(int LineNum, char* MsgLine, bool& More, int Ma
 
 void TCustomSmtpClient::DoHeaderLine(char* Msg, int Size) {
   if (OnHeaderLine) OnHeaderLine(*this, Msg, Size);
+}
+
+bool TCustomSmtpClient::DoGetDataBlock(std::string&, size_t) {
+  return false;
 }
 
 void TCustomSmtpClient::DoBuildHeader(std::vector<std::string>& Header) {
@@ -620,46 +625,86 @@ void TCustomSmtpClient::ContinueData() {
   DataNext();
 }
 
-// One line goes into the socket at a time; the next is made when the socket reports it sent.
+// The message goes out in blocks. While the connection takes each block whole, the next is
+// made in the same turn of the loop, within a budget that keeps the window answering; otherwise
+// it is made when the socket reports the last one sent. So memory holds one block, whatever
+// the size of the message.
 void TCustomSmtpClient::DataNext() {
   if (!FSessionUp) {
     FSocket->OnDataSent = nullptr;
     return;
   }
-  ++FCursor;
-  if (FCursor < static_cast<int>(FHeader.size())) {
-    SendHeaderLine(FHeader[static_cast<size_t>(FCursor)]);
-    return;
-  }
-  if (FMoreBody) {
-    ++FBodyLine;
-    FBodyBuffer[0] = '\0';
-    std::string failure;
+  const auto turnEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendTurnMs);
+  size_t sentThisTurn = 0;
+  for (;;) {
+    FSendBlock.clear();
+    bool more = false;
     try {
-      DoGetData(FBodyLine, FBodyBuffer.data(), FMoreBody, kBodyMaxLen);
+      more = FillSendBlock();
     } catch (const std::exception& e) {
-      failure = e.what();
+      return AbortData(e.what());
     } catch (...) {
-      failure = "The message body could not be produced";
+      return AbortData("The message body could not be produced");
     }
-    if (!failure.empty()) {
-      // A message that cannot be produced whole is never ended with ".": the connection goes,
-      // and the server throws the partial message away.
+    const int length = static_cast<int>(FSendBlock.size());
+    if (!more) {
       FSocket->OnDataSent = nullptr;
-      EndRequest(kErrorConnectionAborted, failure);
-      Abort();
+      FSocket->QueueData(FSendBlock.data(), length);
+      ExecCommand(rqData, ".", {250}, nullptr);
       return;
     }
-    if (FMoreBody) {
-      SendBodyLine();
+    FSocket->OnDataSent = [this](TCustomWSocket&, std::uint16_t) { ContinueData(); };
+    sentThisTurn += FSendBlock.size();
+    if (sentThisTurn >= static_cast<size_t>(kSendTurnBytes) ||
+        std::chrono::steady_clock::now() >= turnEnd) {
+      FSocket->Send(FSendBlock.data(), length);
       return;
     }
+    if (!FSocket->SendAtOnce(FSendBlock.data(), length) || !FSessionUp) return;
   }
-  FSocket->OnDataSent = nullptr;
-  ExecCommand(rqData, ".", {250}, nullptr);
 }
 
-void TCustomSmtpClient::SendHeaderLine(const std::string& line) {
+// A message that cannot be produced whole is never ended with ".": what was made goes out, then
+// the connection goes, and the server throws the partial message away.
+void TCustomSmtpClient::AbortData(const std::string& failure) {
+  FSocket->OnDataSent = nullptr;
+  if (!FSendBlock.empty() && FSocket->State() == wsConnected) {
+    FSocket->Send(FSendBlock.data(), static_cast<int>(FSendBlock.size()));
+  }
+  EndRequest(kErrorConnectionAborted, failure);
+  Abort();
+}
+
+// Header and body lines into the send block until it is full; false once the body has ended.
+bool TCustomSmtpClient::FillSendBlock() {
+  while (FSendBlock.size() < static_cast<size_t>(kSendBlockSize)) {
+    if (FCursor + 1 < static_cast<int>(FHeader.size())) {
+      AppendHeaderLine(FHeader[static_cast<size_t>(++FCursor)]);
+      continue;
+    }
+    if (!FMoreBody) return false;
+    const size_t start = FSendBlock.size();
+    bool block = false;
+    try {
+      block = DoGetDataBlock(FSendBlock, kSendBlockSize);
+    } catch (...) {
+      ShowBlockLines(start);
+      throw;
+    }
+    if (block) {
+      ShowBlockLines(start);
+      continue;
+    }
+    ++FBodyLine;
+    FBodyBuffer[0] = '\0';
+    DoGetData(FBodyLine, FBodyBuffer.data(), FMoreBody, kBodyMaxLen);
+    if (!FMoreBody) return false;
+    AppendBodyLine();
+  }
+  return true;
+}
+
+void TCustomSmtpClient::AppendHeaderLine(const std::string& line) {
   // A line too long for the line buffer gets room beyond itself for the hooks, instead of
   // being cut.
   const size_t size = std::max(static_cast<size_t>(kLineBufferSize),
@@ -668,30 +713,30 @@ void TCustomSmtpClient::SendHeaderLine(const std::string& line) {
   std::memcpy(FHeaderBuffer.data(), line.data(), line.size());
   DoHeaderLine(FHeaderBuffer.data(), static_cast<int>(size));
   FHeaderBuffer.back() = '\0';
-  const std::string wire = foldHeaderLine(FHeaderBuffer.data());
-  SendText(wire.data(), wire.size());
+  FSendBlock += foldHeaderLine(FHeaderBuffer.data());
+  FSendBlock += "\r\n";
 }
 
-void TCustomSmtpClient::SendBodyLine() {
+void TCustomSmtpClient::AppendBodyLine() {
   const std::string_view text(FBodyBuffer.data(),
                               strnlen(FBodyBuffer.data(), static_cast<size_t>(kBodyMaxLen)));
-  const std::vector<std::string_view> pieces = splitBodyLine(text);
-  std::string wire;
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    const size_t start = wire.size();
-    if (!pieces[i].empty() && pieces[i][0] == '.') wire += '.';
-    wire += pieces[i];
-    DoDisplay("> " + wire.substr(start));
-    if (i + 1 < pieces.size()) wire += "\r\n";
+  for (std::string_view piece : splitBodyLine(text)) {
+    const size_t start = FSendBlock.size();
+    if (!piece.empty() && piece[0] == '.') FSendBlock += '.';
+    FSendBlock += piece;
+    FSendBlock += "\r\n";
+    ShowBlockLines(start);
   }
-  SendText(wire.data(), wire.size());
 }
 
-// Puts one line into the socket and starts it going; its CR LF is what starts the transmission.
-void TCustomSmtpClient::SendText(const char* text, size_t length) {
-  FSocket->OnDataSent = [this](TCustomWSocket&, std::uint16_t) { ContinueData(); };
-  FSocket->QueueData(text, static_cast<int>(length));
-  FSocket->SendText("\r\n");
+void TCustomSmtpClient::ShowBlockLines(size_t from) {
+  while (from < FSendBlock.size()) {
+    const size_t end = FSendBlock.find("\r\n", from);
+    if (end == std::string::npos) return;
+    FShownLine.assign("> ").append(FSendBlock, from, end - from);
+    DoDisplay(FShownLine);
+    from = end + 2;
+  }
 }
 
 }  // namespace zelvaro::net

@@ -164,6 +164,11 @@ class TCustomSmtpClient {
   virtual void DoChangeState();
   virtual void DoGetData(int LineNum, char* MsgLine, bool& More, int MaxLen);
   virtual void DoHeaderLine(char* Msg, int Size);
+  // Appends the next body lines that go out as they are (none begins with "." or holds a line
+  // break), each with its CR LF, to `Block` until it holds about `Limit` bytes; false when the
+  // next line must come through DoGetData. A source of many such lines fills a send block at
+  // once this way; each line is still shown through DoDisplay. The engine's own has none.
+  virtual bool DoGetDataBlock(std::string& Block, size_t Limit);
   virtual void DoBuildHeader(std::vector<std::string>& Header);
   virtual void DoSessionConnected(int Error);
   virtual void DoSessionClosed(int Error);
@@ -207,9 +212,12 @@ class TCustomSmtpClient {
   void DataReplied();
   void ContinueData();
   void DataNext();
-  void SendHeaderLine(const std::string& line);
-  void SendBodyLine();
-  void SendText(const char* text, size_t length);
+  bool FillSendBlock();
+  void AbortData(const std::string& failure);
+  void AppendHeaderLine(const std::string& line);
+  void AppendBodyLine();
+  // DoDisplay for each line of the send block from `from` on.
+  void ShowBlockLines(size_t from);
 
   std::unique_ptr<NotificationWindow> FWindow;
   std::unique_ptr<TWSocket> FSocket;
@@ -244,6 +252,8 @@ class TCustomSmtpClient {
 
   std::array<char, smtp_limits::kBodyBufferSize> FBodyBuffer{};
   std::vector<char> FHeaderBuffer;
+  std::string FSendBlock;
+  std::string FShownLine;
 };
 
 }  // namespace zelvaro::net

@@ -26,6 +26,13 @@ inline constexpr int kHeaderFoldWidth = 78;
 inline constexpr int kBodyMaxLen = kLineBufferSize - 1;
 inline constexpr int kBodyBufferSize = kLineBufferSize + 1;
 
+// The message goes to the socket in blocks of about this many bytes, not a line at a time.
+inline constexpr int kSendBlockSize = 64 * 1024;
+// While the connection takes every block at once, the next is made in the same turn of the
+// event loop, up to this many bytes or milliseconds; then the window gets its turn.
+inline constexpr int kSendTurnBytes = 256 * 1024;
+inline constexpr int kSendTurnMs = 2;
+
 // Accepted reply codes of one command, not counting the terminating 0 entry.
 inline constexpr int kMaxAcceptedCodes = 15;
 

@@ -474,16 +474,29 @@ int TCustomWSocket::Send(const void* data, int length) {
     SocketError("Send");
     return -1;
   }
+  std::weak_ptr<char> alive = Alive();
+  // Written at once: the event still comes from the loop, never from inside Send.
+  if (WriteThrough(data, length) && !alive.expired()) {
+    window_.post({WM_ASYNCSELECT, hSocket_, makeSelectReply(SocketEvent::Write, 0)});
+  }
+  return std::max(length, 0);
+}
+
+bool TCustomWSocket::SendAtOnce(const void* data, int length) {
+  if (state_ != wsConnected) {
+    setLastSocketError(WSAENOTCONN);
+    SocketError("Send");
+    return false;
+  }
+  return WriteThrough(data, length);
+}
+
+bool TCustomWSocket::WriteThrough(const void* data, int length) {
   allSent_ = false;
   QueueData(data, length);
   std::weak_ptr<char> alive = Alive();
   TryToSend();
-  if (alive.expired()) return std::max(length, 0);
-  // Written at once: the event still comes from the loop, never from inside Send.
-  if (allSent_ && hSocket_ != INVALID_SOCKET) {
-    window_.post({WM_ASYNCSELECT, hSocket_, makeSelectReply(SocketEvent::Write, 0)});
-  }
-  return std::max(length, 0);
+  return !alive.expired() && allSent_ && hSocket_ != INVALID_SOCKET;
 }
 
 int TCustomWSocket::SendText(const std::string& text) {

@@ -128,6 +128,10 @@ class TCustomWSocket {
   // Appends and writes what the connection takes; OnDataSent follows (never inside Send) when
   // the chain has drained. Returns the length queued, or -1 when not connected.
   virtual int Send(const void* data, int length);
+  // Like Send, for a writer that goes on at once when the connection took everything: then it
+  // returns true and no OnDataSent follows. False: the rest waits for room and OnDataSent
+  // follows once it has drained (or, as for Send, the socket is not connected).
+  bool SendAtOnce(const void* data, int length);
   virtual int SendText(const std::string& text);
   // Reads at most `length` bytes: the count, 0, or -1 (LastError() set; nothing is raised).
   virtual int Receive(void* buffer, int length);
@@ -180,6 +184,8 @@ class TCustomWSocket {
   void SetLingerOption();
   void DeleteBufferedData();
   void TryToSend();
+  // Queues and writes what the connection takes; true when the chain has drained.
+  bool WriteThrough(const void* data, int length);
   // The read loop of a read (and close) notification.
   void ReadLoop(int error);
   void MessagePump();

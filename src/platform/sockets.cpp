@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <unordered_map>
@@ -49,6 +50,12 @@ std::unordered_map<SocketHandle, std::unique_ptr<Entry>>& registry() {
 }
 
 SocketHandle nextHandle = 1;
+
+std::vector<int>& sendLimits() {
+  static std::vector<int> limits;
+  return limits;
+}
+size_t nextSendLimit = 0;
 
 int failWith(int error) {
   setLastSocketError(error);
@@ -334,10 +341,20 @@ SocketHandle socketAccept(SocketHandle socket, Ipv4Endpoint* from) {
   return adopt(fd, false, Phase::Connected);
 }
 
+void limitStreamSends(std::vector<int> counts) {
+  sendLimits() = std::move(counts);
+  nextSendLimit = 0;
+}
+
 int socketSend(SocketHandle socket, const void* data, int length, int flags) {
   Entry* e = find(socket);
   if (e == nullptr) return -1;
-  ssize_t sent = ::send(e->fd, data, static_cast<size_t>(length), systemFlags(flags));
+  int take = length;
+  if (!sendLimits().empty() && !e->datagram) {
+    take = std::min(take, sendLimits()[nextSendLimit]);
+    nextSendLimit = (nextSendLimit + 1) % sendLimits().size();
+  }
+  ssize_t sent = ::send(e->fd, data, static_cast<size_t>(take), systemFlags(flags));
   return finishSend(*e, sent, length);
 }
 

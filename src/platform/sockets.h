@@ -19,6 +19,7 @@
 // told from one of its successor.
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/eventloop.h"
 
@@ -69,6 +70,9 @@ int socketConnect(SocketHandle socket, const Ipv4Endpoint& to);
 int socketBind(SocketHandle socket, const Ipv4Endpoint& at);
 int socketListen(SocketHandle socket, int backlog);
 SocketHandle socketAccept(SocketHandle socket, Ipv4Endpoint* from);
+// For tests: each send on a stream socket takes at most the next of these byte counts, in turn,
+// as a nearly full connection does; an empty list lifts the limit.
+void limitStreamSends(std::vector<int> counts);
 // Sends never raise SIGPIPE: a peer that went away is an error like any other.
 int socketSend(SocketHandle socket, const void* data, int length, int flags);
 int socketSendTo(SocketHandle socket, const void* data, int length, int flags,

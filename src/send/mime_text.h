@@ -10,6 +10,8 @@ namespace zelvaro::send {
 
 // One base64 line (RFC 2045 alphabet and padding) of up to 45 bytes: 60 characters for 45.
 std::string base64Line(const unsigned char* bytes, size_t count);
+// The same characters, appended to `text`.
+void appendBase64(const unsigned char* bytes, size_t count, std::string& text);
 
 // "= Multipart Boundary mmddyyhhnn" for the given local time.
 std::string mimeBoundary(const std::tm& local);

@@ -119,15 +119,7 @@ void TSmtpCli::DoGetData(int, char* MsgLine, bool& More, int MaxLen) {
     std::string line;
     bool fileMore = false;
     EncodeAttachmentLine(AttachmentFile, line, fileMore);
-    if (!fileMore) {
-      CloseAttachment(AttachmentFile);
-      AttachmentOpen = false;
-      ++AttachmentIndex;
-      if (AttachmentIndex >= EmailFiles.size()) {
-        PendingLines.push_back("");
-        PendingLines.push_back("--" + MimeBoundary + "--");
-      }
-    }
+    if (!fileMore) EndAttachment();
     copyLine(line, MsgLine, MaxLen);
     More = true;
     return;
@@ -142,6 +134,29 @@ void TSmtpCli::DoGetData(int, char* MsgLine, bool& More, int MaxLen) {
     return;
   }
   More = false;
+}
+
+// Base64 lines need neither dot-stuffing nor splitting: they are encoded straight into the
+// engine's send block, a block's worth at a time.
+bool TSmtpCli::DoGetDataBlock(std::string& Block, size_t Limit) {
+  if (!AttachmentOpen || !PendingLines.empty() || TextPartPending) return false;
+  bool more = true;
+  while (more && Block.size() < Limit) {
+    EncodeAttachmentLine(AttachmentFile, Block, more);
+    Block += "\r\n";
+  }
+  if (!more) EndAttachment();
+  return true;
+}
+
+void TSmtpCli::EndAttachment() {
+  CloseAttachment(AttachmentFile);
+  AttachmentOpen = false;
+  ++AttachmentIndex;
+  if (AttachmentIndex >= EmailFiles.size()) {
+    PendingLines.push_back("");
+    PendingLines.push_back("--" + MimeBoundary + "--");
+  }
 }
 
 void TSmtpCli::QueuePartHeader(const std::string& path) {
@@ -162,7 +177,7 @@ void TSmtpCli::OpenAttachment(AttachmentReader& file, const std::string& path) {
 void TSmtpCli::EncodeAttachmentLine(AttachmentReader& file, std::string& line, bool& more) {
   unsigned char bytes[kBase64BytesPerLine];
   const size_t count = file.read(bytes, sizeof bytes);
-  line = base64Line(bytes, count);
+  appendBase64(bytes, count, line);
   more = !file.atEnd();
 }
 

@@ -45,15 +45,20 @@ class TSmtpCli : public net::TCustomSmtpClient {
   // Ignores the engine's line number: each call yields the next line of the message body.
   void DoGetData(int LineNum, char* MsgLine, bool& More, int MaxLen) override;
   void DoHeaderLine(char* Msg, int Size) override;
+  // The base64 lines of an attachment, as many as the block holds.
+  bool DoGetDataBlock(std::string& Block, size_t Limit) override;
 
   virtual void OpenAttachment(AttachmentReader& file, const std::string& path);
-  // Up to 45 bytes as one base64 line; more is false once the last byte has been read.
+  // Up to 45 bytes as one base64 line, appended to `line` (which may hold the lines before it);
+  // more is false once the last byte has been read.
   virtual void EncodeAttachmentLine(AttachmentReader& file, std::string& line, bool& more);
   virtual void CloseAttachment(AttachmentReader& file);
 
  private:
   bool TextHasHighBytes();
   void QueuePartHeader(const std::string& path);
+  // The attachment's last line has been made.
+  void EndAttachment();
 
   std::deque<std::string> PendingLines;
   std::string MimeBoundary;

@@ -5,9 +5,11 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
-#include "support/aiosmtpd_server.h"
+#include "platform/sockets.h"
 #include "smtp_cli_fixture.h"
+#include "support/aiosmtpd_server.h"
 
 namespace zelvaro::send {
 namespace {
@@ -32,6 +34,23 @@ class DeliveryTest : public test::SmtpCliFixture {
     return bytes;
   }
 
+  // Attaches a file of random bytes per size, delivers, and checks each arrived whole.
+  void deliverFilesOf(const std::vector<size_t>& sizes) {
+    std::vector<std::string> contents;
+    std::string names;
+    for (size_t size : sizes) {
+      contents.push_back(randomBytes(size, static_cast<unsigned>(contents.size())));
+      writeAttachment("abc.m" + std::to_string(size), contents.back());
+      names += "abc.m" + std::to_string(size) + "\n";
+    }
+    deliver();
+    EXPECT_EQ(server.message(1, "attachments"), names);
+    for (size_t i = 0; i < contents.size(); ++i) {
+      EXPECT_TRUE(server.message(1, "attachment-" + std::to_string(i + 1)) == contents[i])
+          << "attachment of " << sizes[i] << " bytes";
+    }
+  }
+
   test::AiosmtpdServer server;
 };
 
@@ -50,23 +69,19 @@ TEST_F(DeliveryTest, APlainMessageArrivesAsWritten) {
 
 TEST_F(DeliveryTest, EveryAttachmentDecodesToTheFilesBytes) {
   memo = {"Grüße, player 3!", "Your turn is attached."};
-  const std::string sizes[] = {"0", "1", "45", "46", "1000", "300007"};
-  std::vector<std::string> contents;
-  for (const std::string& size : sizes) {
-    contents.push_back(randomBytes(std::stoul(size), static_cast<unsigned>(contents.size())));
-    writeAttachment("abc.m" + size, contents.back());
-  }
-  deliver();
+  deliverFilesOf({0, 1, 45, 46, 1000, 300007});
   EXPECT_EQ(server.message(1, "subject"), "Turn 2405 of abc");
   EXPECT_EQ(server.message(1, "text"), "Grüße, player 3!\r\nYour turn is attached.\r\n");
   EXPECT_EQ(server.message(1, "content-type").rfind("multipart/mixed", 0), 0u);
-  std::string names;
-  for (const std::string& size : sizes) names += "abc.m" + size + "\n";
-  EXPECT_EQ(server.message(1, "attachments"), names);
-  for (size_t i = 0; i < contents.size(); ++i) {
-    EXPECT_EQ(server.message(1, "attachment-" + std::to_string(i + 1)), contents[i])
-        << "attachment of " << sizes[i] << " bytes";
-  }
+}
+
+TEST_F(DeliveryTest, EveryByteArrivesWhenTheConnectionTakesAFewBytesAtATime) {
+  platform::limitStreamSends({3, 1, 7, 2000});
+  struct Lift {
+    ~Lift() { platform::limitStreamSends({}); }
+  } lift;
+  memo = {"Your turn is attached."};
+  deliverFilesOf({0, 1, 44, 45, 46, 65537, 5 * 1024 * 1024});
 }
 
 TEST_F(DeliveryTest, OddFileNamesSurviveQuoting) {
