@@ -2,6 +2,8 @@
 
 // Every size limit of the SMTP engine and the message composer, in one place.
 
+#include <cstddef>
+
 namespace zelvaro::net::smtp_limits {
 
 // Reply text not yet split into lines, with room for a terminating zero: a reply line of 4093
@@ -20,6 +22,15 @@ inline constexpr int kHeaderHookRoom = 256;
 // RFC 5322: a header line must not exceed 998 characters and should not exceed 78.
 inline constexpr int kHeaderLineMax = 998;
 inline constexpr int kHeaderFoldWidth = 78;
+
+// RFC 5321 4.5.3.1.6: a line of text on the wire, without its CR LF. A text part with a longer
+// line goes out quoted-printable, whose lines are at most this wide (RFC 2045 6.7).
+inline constexpr int kWireLineMax = 998;
+inline constexpr std::size_t kQuotedPrintableWidth = 76;
+// A body line is asked of its owner again in a buffer this many times larger while it fills the
+// buffer, up to the longest line taken whole.
+inline constexpr int kBodyLineGrowth = 4;
+inline constexpr int kBodyLineLongest = 16 * 1024 * 1024;
 
 // Body lines are asked for with this MaxLen; dot-stuffing may add one character, so the body
 // buffer holds one more than the line buffer.

@@ -10,6 +10,7 @@ namespace {
 
 using smtp_limits::kHeaderFoldWidth;
 using smtp_limits::kHeaderLineMax;
+using smtp_limits::kQuotedPrintableWidth;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t';
@@ -128,6 +129,31 @@ std::string foldHeaderLine(std::string_view text) {
     text.remove_prefix(end + 2);
   }
   return out;
+}
+
+std::vector<std::string> quotedPrintableLines(std::string_view line) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::vector<std::string> lines;
+  std::string current;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(line[i]);
+    const bool blank = byte == ' ' || byte == '\t';
+    const bool literal =
+        (byte >= 33 && byte <= 126 && byte != '=') || (blank && i + 1 < line.size());
+    const size_t width = literal ? 1 : 3;
+    // The soft break's "=" takes the last column.
+    if (current.size() + width > kQuotedPrintableWidth - 1) {
+      lines.push_back(current + "=");
+      current.clear();
+    }
+    if (literal) {
+      current += line[i];
+    } else {
+      current += {'=', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  lines.push_back(std::move(current));
+  return lines;
 }
 
 std::vector<std::string_view> splitBodyLine(std::string_view line) {

@@ -24,6 +24,11 @@ std::string trimmed(std::string_view text);
 // exists; a line without any such point is broken at the limit. Shorter lines stay as they are.
 std::string foldHeaderLine(std::string_view text);
 
+// One line of text (no line break in it) as quoted-printable (RFC 2045 6.7): lines of at most 76
+// characters, each but the last ending in a soft break "=", which a reader joins back into the
+// line. Bytes other than printable ASCII, "=" itself, and a blank at the end are written =XX.
+std::vector<std::string> quotedPrintableLines(std::string_view line);
+
 // The wire lines of one body line: it is cut at every CR LF, lone CR and lone LF.
 std::vector<std::string_view> splitBodyLine(std::string_view line);
 

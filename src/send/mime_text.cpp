@@ -31,15 +31,16 @@ std::string base64Line(const unsigned char* bytes, size_t count) {
   return line;
 }
 
-std::string mimeBoundary(const std::tm& local) {
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d%02d", local.tm_mon + 1, local.tm_mday,
-                local.tm_year % 100, local.tm_hour, local.tm_min);
+std::string mimeBoundary(const std::tm& local, std::uint64_t random) {
+  char stamp[48];
+  std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d%02d.%016llx", local.tm_mon + 1,
+                local.tm_mday, local.tm_year % 100, local.tm_hour, local.tm_min,
+                static_cast<unsigned long long>(random));
   return std::string("= Multipart Boundary ") + stamp;
 }
 
 std::string attachmentFileName(std::string_view path) {
-  const size_t cut = path.find_last_of("/\\:");
+  const size_t cut = path.rfind('/');
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 

@@ -2,6 +2,7 @@
 
 // The pieces of a MIME multipart message that do not depend on the SMTP dialogue.
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -13,10 +14,11 @@ std::string base64Line(const unsigned char* bytes, size_t count);
 // The same characters, appended to `text`.
 void appendBase64(const unsigned char* bytes, size_t count, std::string& text);
 
-// "= Multipart Boundary mmddyyhhnn" for the given local time.
-std::string mimeBoundary(const std::tm& local);
+// "= Multipart Boundary mmddyyhhnn." for the given local time, then `random` in 16 hex digits:
+// a body line can hold the time, never the random part.
+std::string mimeBoundary(const std::tm& local, std::uint64_t random);
 
-// The text after the last slash, backslash or colon of a path.
+// The text after the last "/" of a path: on this system only "/" separates folders.
 std::string attachmentFileName(std::string_view path);
 
 // A file name between the double quotes of a name= or filename= parameter: a quote or a

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "net/random_bits.h"
 #include "net/smtp_limits.h"
 #include "net/smtp_text.h"
 #include "send/mime_text.h"
@@ -14,8 +15,10 @@
 namespace zelvaro::send {
 
 using net::smtp_limits::kBase64BytesPerLine;
-using net::smtp_limits::kBodyBufferSize;
+using net::smtp_limits::kBodyLineGrowth;
+using net::smtp_limits::kBodyLineLongest;
 using net::smtp_limits::kBodyMaxLen;
+using net::smtp_limits::kWireLineMax;
 
 namespace {
 
@@ -57,41 +60,84 @@ void TSmtpCli::Data() {
   AttachmentOpen = false;
   PendingLines.clear();
   if (AttachmentFile.isOpen()) AttachmentFile.close();
+  const std::string encoding = TextTransferEncoding();
+  QuotedPrintableText = encoding == "quoted-printable";
   if (EmailFiles.empty()) {
     MimeBoundary.clear();
   } else {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    MimeBoundary = mimeBoundary(local);
-    PendingLines = {
-        "This is a multipart MIME message.",
-        "",
-        "--" + MimeBoundary,
-        "Content-Type: text/plain; charset=\"" + net::singleLine(CharSet) + "\"",
-        std::string("Content-Transfer-Encoding: ") + (TextHasHighBytes() ? "8bit" : "7bit"),
-        ""};
+    MimeBoundary = mimeBoundary(local, net::systemRandom64());
+    PendingLines = {"This is a multipart MIME message.",
+                    "",
+                    "--" + MimeBoundary,
+                    "Content-Type: text/plain; charset=\"" + net::singleLine(CharSet) + "\"",
+                    "Content-Transfer-Encoding: " + encoding,
+                    ""};
   }
   TCustomSmtpClient::Data();
 }
 
+bool TSmtpCli::TextLine(int number, std::string& line) {
+  // The owner writes into a buffer of the size it is given and cuts what does not fit; a line
+  // that fills the buffer is asked for again in a larger one.
+  size_t size = static_cast<size_t>(kBodyMaxLen);
+  for (;;) {
+    TextBuffer.assign(size, '\0');
+    bool more = true;
+    TCustomSmtpClient::DoGetData(number, TextBuffer.data(), more, static_cast<int>(size));
+    if (!more) return false;
+    const size_t length = strnlen(TextBuffer.data(), size);
+    if (length + 1 < size || size >= static_cast<size_t>(kBodyLineLongest)) {
+      line.assign(TextBuffer.data(), length);
+      return true;
+    }
+    size = std::min(size * kBodyLineGrowth, static_cast<size_t>(kBodyLineLongest));
+  }
+}
+
 // The text part's header comes before its lines, so they are looked at once beforehand. The
 // owner serves lines by number, so asking twice gives the same lines.
-bool TSmtpCli::TextHasHighBytes() {
-  char line[kBodyBufferSize];
+std::string TSmtpCli::TextTransferEncoding() {
+  bool highBytes = false;
   try {
-    for (int number = 1;; ++number) {
-      bool more = true;
-      line[0] = '\0';
-      TCustomSmtpClient::DoGetData(number, line, more, kBodyMaxLen);
-      if (!more) return false;
-      for (const char* c = line; *c != '\0' && c < line + kBodyMaxLen; ++c) {
-        if (static_cast<unsigned char>(*c) >= 0x80) return true;
+    std::string line;
+    for (int number = 1; TextLine(number, line); ++number) {
+      for (std::string_view piece : net::splitBodyLine(line)) {
+        const bool dotted = !piece.empty() && piece[0] == '.';
+        if (piece.size() + (dotted ? 1 : 0) > static_cast<size_t>(kWireLineMax)) {
+          return "quoted-printable";
+        }
       }
+      highBytes = highBytes || std::any_of(line.begin(), line.end(), [](char c) {
+                    return static_cast<unsigned char>(c) >= 0x80;
+                  });
     }
   } catch (...) {
-    return false;  // the body fails again when it is sent, and ends the message there
+    // The body fails again when it is sent, and ends the message there.
   }
+  return highBytes ? "8bit" : "7bit";
+}
+
+// Each wire line of a text line is served on its own, so none is ever cut.
+void TSmtpCli::QueueTextLine(const std::string& line) {
+  for (std::string_view piece : net::splitBodyLine(line)) {
+    if (!QuotedPrintableText) {
+      PendingLines.emplace_back(piece);
+      continue;
+    }
+    for (std::string& encoded : net::quotedPrintableLines(piece)) {
+      PendingLines.push_back(std::move(encoded));
+    }
+  }
+}
+
+void TSmtpCli::DoBuildHeader(std::vector<std::string>& Header) {
+  if (MimeBoundary.empty() && QuotedPrintableText) {
+    Header.push_back("Content-Transfer-Encoding: quoted-printable");
+  }
+  TCustomSmtpClient::DoBuildHeader(Header);
 }
 
 void TSmtpCli::DoHeaderLine(char* Msg, int Size) {
@@ -102,18 +148,19 @@ void TSmtpCli::DoHeaderLine(char* Msg, int Size) {
 }
 
 void TSmtpCli::DoGetData(int, char* MsgLine, bool& More, int MaxLen) {
+  if (TextPartPending && PendingLines.empty()) {
+    std::string line;
+    if (TextLine(++TextLineNumber, line)) {
+      QueueTextLine(line);
+    } else {
+      TextPartPending = false;
+    }
+  }
   if (!PendingLines.empty()) {
     copyLine(PendingLines.front(), MsgLine, MaxLen);
     PendingLines.pop_front();
     More = true;
     return;
-  }
-  if (TextPartPending) {
-    ++TextLineNumber;
-    More = true;
-    TCustomSmtpClient::DoGetData(TextLineNumber, MsgLine, More, MaxLen);
-    if (More) return;
-    TextPartPending = false;
   }
   if (AttachmentOpen) {
     std::string line;

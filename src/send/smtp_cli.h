@@ -47,6 +47,7 @@ class TSmtpCli : public net::TCustomSmtpClient {
   void DoHeaderLine(char* Msg, int Size) override;
   // The base64 lines of an attachment, as many as the block holds.
   bool DoGetDataBlock(std::string& Block, size_t Limit) override;
+  void DoBuildHeader(std::vector<std::string>& Header) override;
 
   virtual void OpenAttachment(AttachmentReader& file, const std::string& path);
   // Up to 45 bytes as one base64 line, appended to `line` (which may hold the lines before it);
@@ -55,7 +56,12 @@ class TSmtpCli : public net::TCustomSmtpClient {
   virtual void CloseAttachment(AttachmentReader& file);
 
  private:
-  bool TextHasHighBytes();
+  // Line `number` (from 1) of the owner's text, whole however long; false past the last.
+  bool TextLine(int number, std::string& line);
+  // How the text part must travel: "7bit", "8bit", or "quoted-printable" when a line is too
+  // long for the wire.
+  std::string TextTransferEncoding();
+  void QueueTextLine(const std::string& line);
   void QueuePartHeader(const std::string& path);
   // The attachment's last line has been made.
   void EndAttachment();
@@ -67,6 +73,8 @@ class TSmtpCli : public net::TCustomSmtpClient {
   bool AttachmentOpen = false;
   bool TextPartPending = false;
   int TextLineNumber = 0;
+  bool QuotedPrintableText = false;
+  std::vector<char> TextBuffer;
 };
 
 }  // namespace zelvaro::send

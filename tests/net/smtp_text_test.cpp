@@ -185,6 +185,43 @@ TEST(HeaderFolding, BreaksTextWithoutBlanksRatherThanLoseIt) {
   EXPECT_EQ(joined, line);
 }
 
+// What a reader does with quoted-printable lines: soft breaks joined, =XX decoded.
+std::string decodeQuotedPrintable(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    if (i + 1 < lines.size()) {
+      EXPECT_EQ(line.back(), '=') << "soft break on every line but the last";
+      line.pop_back();
+    }
+    for (size_t j = 0; j < line.size(); ++j) {
+      if (line[j] != '=') {
+        text += line[j];
+        continue;
+      }
+      text += static_cast<char>(std::stoi(line.substr(j + 1, 2), nullptr, 16));
+      j += 2;
+    }
+  }
+  return text;
+}
+
+TEST(QuotedPrintable, KeepsEveryByteInLinesOfAtMost76) {
+  EXPECT_EQ(quotedPrintableLines(""), (std::vector<std::string>{""}));
+  EXPECT_EQ(quotedPrintableLines("a=b \t.x "), (std::vector<std::string>{"a=3Db \t.x=20"}));
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes += static_cast<char>(i % 7 == 0 ? ' ' : (i * 37) % 256);
+  for (const std::string& text : {std::string(5000, 'x'), bytes, std::string(1010, '=')}) {
+    const std::vector<std::string> lines = quotedPrintableLines(text);
+    for (const std::string& line : lines) {
+      EXPECT_LE(line.size(), 76u);
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+      EXPECT_NE(line.back(), ' ') << "no blank at a line's end";
+    }
+    EXPECT_EQ(decodeQuotedPrintable(lines), text);
+  }
+}
+
 TEST(BodyLines, AreCutAtEveryKindOfLineBreak) {
   using Pieces = std::vector<std::string_view>;
   EXPECT_EQ(splitBodyLine("plain"), Pieces{"plain"});

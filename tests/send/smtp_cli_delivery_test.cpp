@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "platform/sockets.h"
 #include "smtp_cli_fixture.h"
 #include "support/aiosmtpd_server.h"
+#include "support/wait.h"
 
 namespace zelvaro::send {
 namespace {
@@ -18,13 +21,14 @@ using End = test::SmtpRequests::End;
 
 class DeliveryTest : public test::SmtpCliFixture {
  protected:
-  void deliver() {
+  void deliver(int number = 1) {
     client.Port = std::to_string(server.port());
     ASSERT_EQ(open(), (End{net::rqOpen, 0})) << client.ErrorMessage();
     ASSERT_EQ(mail(), (End{net::rqMail, 0})) << client.ErrorMessage();
     ASSERT_EQ(quit(), (End{net::rqQuit, 0})) << client.ErrorMessage();
-    ASSERT_TRUE(server.hasMessage(1));
-    EXPECT_EQ(server.message(1, "defects"), "");
+    ASSERT_TRUE(test::waitUntil([this] { return !client.Connected(); }));
+    ASSERT_TRUE(server.hasMessage(number));
+    EXPECT_EQ(server.message(number, "defects"), "");
   }
 
   static std::string randomBytes(size_t size, unsigned seed) {
@@ -84,13 +88,60 @@ TEST_F(DeliveryTest, EveryByteArrivesWhenTheConnectionTakesAFewBytesAtATime) {
   deliverFilesOf({0, 1, 44, 45, 46, 65537, 5 * 1024 * 1024});
 }
 
-TEST_F(DeliveryTest, OddFileNamesSurviveQuoting) {
+TEST_F(DeliveryTest, OddFileNamesArriveWhole) {
   memo = {"x"};
-  const std::string bytes = randomBytes(100, 7);
-  writeAttachment("say \"hi\" to abc.m3", bytes);
+  const std::string names[] = {"say \"hi\" to abc.m3", "turn:2426.m1", "orders\\2426.x1"};
+  std::string listed;
+  for (const std::string& name : names) {
+    writeAttachment(name, name);
+    listed += name + "\n";
+  }
   deliver();
-  EXPECT_EQ(server.message(1, "attachments"), "say \"hi\" to abc.m3\n");
+  EXPECT_EQ(server.message(1, "attachments"), listed);
+  EXPECT_EQ(server.message(1, "attachment-2"), names[1]);
+}
+
+TEST_F(DeliveryTest, ABodyLineThatLooksLikeTheBoundaryStaysText) {
+  // The time part of the boundary can be guessed, for this minute and the next.
+  std::time_t now = std::time(nullptr);
+  for (int minute = 0; minute < 2; ++minute, now += 60) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[16];
+    std::strftime(stamp, sizeof stamp, "%m%d%y%H%M", &local);
+    memo.push_back("--= Multipart Boundary " + std::string(stamp));
+    memo.push_back(memo.back() + "--");
+  }
+  memo.push_back("Your turn is attached.");
+  const std::string bytes = randomBytes(500, 8);
+  writeAttachment("abc.m1", bytes);
+  deliver();
+  std::string text;
+  for (const std::string& line : memo) text += line + "\r\n";
+  EXPECT_EQ(server.message(1, "text"), text);
+  EXPECT_EQ(server.message(1, "attachments"), "abc.m1\n");
   EXPECT_EQ(server.message(1, "attachment-1"), bytes);
+}
+
+TEST_F(DeliveryTest, LinesTooLongForTheWireArriveWhole) {
+  std::string utf8;
+  while (utf8.size() < 3000) utf8 += "Grüße = ";
+  memo = {"short", std::string(1010, 'a'), "." + std::string(5000, 'b'), utf8 + " ", ""};
+  std::string text;
+  for (const std::string& line : memo) text += line + "\r\n";
+  // A plain message, then one with an attachment.
+  for (int number : {1, 2}) {
+    if (number == 2) writeAttachment("abc.m1", "turn");
+    deliver(number);
+    EXPECT_EQ(server.message(number, "text"), text) << "message " << number;
+    std::string raw = server.message(number, "raw");
+    size_t longest = 0;
+    for (size_t begin = 0, end; begin < raw.size(); begin = end + 2) {
+      end = std::min(raw.find("\r\n", begin), raw.size());
+      longest = std::max(longest, end - begin);
+    }
+    EXPECT_LE(longest, 998u) << "message " << number;
+  }
 }
 
 }  // namespace

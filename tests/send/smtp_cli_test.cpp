@@ -48,7 +48,8 @@ class SmtpCliTest : public test::SmtpCliFixture {
 
   // The boundary announced in the header, checked for its form.
   static std::string boundaryOf(const Lines& lines) {
-    static const std::regex announced("\tboundary=\"(= Multipart Boundary [0-9]{10})\"");
+    static const std::regex announced(
+        "\tboundary=\"(= Multipart Boundary [0-9]{10}\\.[0-9a-f]{16})\"");
     std::smatch match;
     if (lines.size() < 7 || !std::regex_match(lines[6], match, announced)) {
       ADD_FAILURE() << "no boundary line: " << ::testing::PrintToString(lines);
