@@ -169,4 +169,32 @@ std::vector<std::string_view> splitBodyLine(std::string_view line) {
   return pieces;
 }
 
+void appendBase64(const unsigned char* bytes, size_t count, std::string& text) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  const size_t start = text.size();
+  text.resize(start + (count + 2) / 3 * 4);
+  char* out = text.data() + start;
+  for (size_t i = 0; i < count; i += 3) {
+    const size_t n = std::min<size_t>(3, count - i);
+    const unsigned b0 = bytes[i];
+    const unsigned b1 = n > 1 ? bytes[i + 1] : 0;
+    const unsigned b2 = n > 2 ? bytes[i + 2] : 0;
+    *out++ = kAlphabet[b0 >> 2];
+    *out++ = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
+    *out++ = n > 1 ? kAlphabet[((b1 & 15) << 2) | (b2 >> 6)] : '=';
+    *out++ = n > 2 ? kAlphabet[b2 & 63] : '=';
+  }
+}
+
+std::string base64Line(const unsigned char* bytes, size_t count) {
+  std::string line;
+  appendBase64(bytes, count, line);
+  return line;
+}
+
+std::string base64Line(std::string_view text) {
+  return base64Line(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
 }  // namespace zelvaro::net

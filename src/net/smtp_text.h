@@ -29,6 +29,13 @@ std::string foldHeaderLine(std::string_view text);
 // line. Bytes other than printable ASCII, "=" itself, and a blank at the end are written =XX.
 std::vector<std::string> quotedPrintableLines(std::string_view line);
 
+// Base64 of `count` bytes on one line (RFC 2045 alphabet and padding, no line break): 60
+// characters for 45 bytes, an attachment's line.
+std::string base64Line(const unsigned char* bytes, size_t count);
+std::string base64Line(std::string_view text);
+// The same characters, appended to `text`.
+void appendBase64(const unsigned char* bytes, size_t count, std::string& text);
+
 // The wire lines of one body line: it is cut at every CR LF, lone CR and lone LF.
 std::vector<std::string_view> splitBodyLine(std::string_view line);
 

@@ -9,11 +9,6 @@
 
 namespace zelvaro::send {
 
-// One base64 line (RFC 2045 alphabet and padding) of up to 45 bytes: 60 characters for 45.
-std::string base64Line(const unsigned char* bytes, size_t count);
-// The same characters, appended to `text`.
-void appendBase64(const unsigned char* bytes, size_t count, std::string& text);
-
 // "= Multipart Boundary mmddyyhhnn." for the given local time, then `random` in 16 hex digits:
 // a body line can hold the time, never the random part.
 std::string mimeBoundary(const std::tm& local, std::uint64_t random);

@@ -224,7 +224,7 @@ void TSmtpCli::OpenAttachment(AttachmentReader& file, const std::string& path) {
 void TSmtpCli::EncodeAttachmentLine(AttachmentReader& file, std::string& line, bool& more) {
   unsigned char bytes[kBase64BytesPerLine];
   const size_t count = file.read(bytes, sizeof bytes);
-  appendBase64(bytes, count, line);
+  net::appendBase64(bytes, count, line);
   more = !file.atEnd();
 }
 

@@ -9,22 +9,6 @@
 namespace zelvaro::send {
 namespace {
 
-std::string encode(const std::string& bytes) {
-  return base64Line(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-}
-
-TEST(Base64Line, MatchesTheStandardVectorsAndPadding) {
-  EXPECT_EQ(encode(""), "");
-  EXPECT_EQ(encode("f"), "Zg==");
-  EXPECT_EQ(encode("fo"), "Zm8=");
-  EXPECT_EQ(encode("foo"), "Zm9v");
-  EXPECT_EQ(encode("foobar"), "Zm9vYmFy");
-  EXPECT_EQ(encode(std::string("\xff\xfe\x00\x3f", 4)), "//4APw==");
-  std::string full;
-  for (int i = 0; i < 15; ++i) full += "+/v7";
-  EXPECT_EQ(encode(std::string(45, '\xfb')), full);
-}
-
 TEST(MimeBoundary, IsMonthDayYearHourMinuteThenTheRandomBits) {
   std::tm when{};
   when.tm_year = 99;
