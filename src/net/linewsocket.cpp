@@ -16,7 +16,7 @@ void TCustomLineWSocket::SetLineMode(bool value) {
 }
 
 void TCustomLineWSocket::ResetFields() {
-  TCustomSocksWSocket::ResetFields();
+  TCustomSslWSocket::ResetFields();
   held_.clear();
   held_.shrink_to_fit();
   lineLength_ = 0;
@@ -24,7 +24,7 @@ void TCustomLineWSocket::ResetFields() {
 }
 
 void TCustomLineWSocket::WndProc(const Notification& message) {
-  if (message.message != WM_TRIGGER_DATA_AVAILABLE) return TCustomSocksWSocket::WndProc(message);
+  if (message.message != WM_TRIGGER_DATA_AVAILABLE) return TCustomSslWSocket::WndProc(message);
   if (Lines()) {
     DeliverLines(0);
   } else {
@@ -33,19 +33,19 @@ void TCustomLineWSocket::WndProc(const Notification& message) {
 }
 
 bool TCustomLineWSocket::DoDataAvailable(int error) {
-  if (SocksBusy() || !Lines()) return TCustomSocksWSocket::DoDataAvailable(error);
+  if (DialogueBusy() || !Lines()) return TCustomSslWSocket::DoDataAvailable(error);
   if (!OnDataAvailable) {
     // Nobody reads lines: what is held goes the way of unread data.
     held_.clear();
     lineLength_ = searched_ = 0;
     return false;
   }
-  unsigned long pending = 0;
-  if (socketPending(HSocket(), &pending) == 0 && pending > 0) {
-    std::size_t old = held_.size();
-    held_.resize(old + pending);
-    int count = TCustomSocksWSocket::RawReceive(held_.data() + old, static_cast<int>(pending), 0);
-    held_.resize(old + static_cast<std::size_t>(std::max(count, 0)));
+  // The layer below may hold decrypted bytes the connection no longer shows: read until it
+  // has nothing.
+  char buffer[4096];
+  int count;
+  while ((count = TCustomSslWSocket::RawReceive(buffer, sizeof buffer, 0)) > 0) {
+    held_.append(buffer, static_cast<std::size_t>(count));
   }
   DeliverLines(error);
   return true;
@@ -67,7 +67,7 @@ void TCustomLineWSocket::DeliverLines(int error) {
       searched_ = lineLength_;
     }
     std::size_t before = lineLength_;
-    TCustomSocksWSocket::DoDataAvailable(error);
+    TCustomSslWSocket::DoDataAvailable(error);
     if (alive.expired() || HSocket() != handle) return;
     // A handler that leaves the line unread is asked again when more data comes.
     if (lineLength_ == before) return;
@@ -79,13 +79,13 @@ void TCustomLineWSocket::DeliverHeld() {
   TSocket handle = HSocket();
   while (!held_.empty()) {
     std::size_t before = held_.size();
-    TCustomSocksWSocket::DoDataAvailable(0);
+    TCustomSslWSocket::DoDataAvailable(0);
     if (alive.expired() || HSocket() != handle || held_.size() == before) return;
   }
 }
 
 int TCustomLineWSocket::RawReceive(void* buffer, int length, int flags) {
-  if (flags != 0 || held_.empty()) return TCustomSocksWSocket::RawReceive(buffer, length, flags);
+  if (flags != 0 || held_.empty()) return TCustomSslWSocket::RawReceive(buffer, length, flags);
   std::size_t available = Lines() ? lineLength_ : held_.size();
   if (available == 0) {
     // Only part of a line is here: the rest must come first.
@@ -101,8 +101,14 @@ int TCustomLineWSocket::RawReceive(void* buffer, int length, int flags) {
   return static_cast<int>(count);
 }
 
+void TCustomLineWSocket::StartTls() {
+  held_.clear();
+  lineLength_ = searched_ = 0;
+  TCustomSslWSocket::StartTls();
+}
+
 void TCustomLineWSocket::PeerClosed() {
-  TCustomSocksWSocket::PeerClosed();
+  TCustomSslWSocket::PeerClosed();
   if (held_.empty() || HSocket() == INVALID_SOCKET) return;
   // What is left is the last line, complete or not.
   lineLength_ = held_.size();

@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "net/sockswsocket.h"
+#include "net/sslwsocket.h"
 
 namespace zelvaro::net {
 
 // Posted to the socket itself when line mode changes while bytes are held.
 inline constexpr unsigned WM_TRIGGER_DATA_AVAILABLE = 1044;
 
-class TCustomLineWSocket : public TCustomSocksWSocket {
+class TCustomLineWSocket : public TCustomSslWSocket {
  public:
   bool LineMode() const { return lineMode_; }
   virtual void SetLineMode(bool value);
@@ -22,12 +22,17 @@ class TCustomLineWSocket : public TCustomSocksWSocket {
 
   TNotifyEvent OnLineTooLong;  // kept for callers that assign it; lines have no limit
 
+  // Lines held from before the handshake go with the other unread bytes.
+  void StartTls() override;
+
  protected:
   void WndProc(const platform::Notification& message) override;
   void ResetFields() override;
   bool DoDataAvailable(int error) override;
   int RawReceive(void* buffer, int length, int flags) override;
-  int HeldCount() const override { return static_cast<int>(held_.size()); }
+  int HeldCount() const override {
+    return static_cast<int>(held_.size()) + TCustomSslWSocket::HeldCount();
+  }
   void PeerClosed() override;
 
  private:

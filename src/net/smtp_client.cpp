@@ -9,6 +9,7 @@
 #include "net/smtp_reply.h"
 #include "net/smtp_text.h"
 #include "net/twsocket.h"
+#include "platform/netnames.h"
 
 namespace zelvaro::net {
 
@@ -21,6 +22,23 @@ namespace {
 std::string socketErrorResponse(int error) {
   return "500 " + SocketErrorText(error) + " (Winsock error #" + std::to_string(error) + ")";
 }
+
+std::string secureFailureResponse(int error, const std::string& detail) {
+  return "500 " + TlsErrorText(error) + ": " + detail + " (TLS error #" + std::to_string(error) +
+         ")";
+}
+
+// This machine's fully qualified name; without one, the address literal of the connection's
+// own end, which the server can check. Never a name the server could take for its own.
+std::string ehloName(TCustomWSocket& socket) {
+  std::optional<std::string> name = platform::localHostName();
+  if (name && name->find('.') != std::string::npos) return *name;
+  platform::Ipv4Endpoint local;
+  if (socket.SockName(local) != 0) local.address = 0x7F000001;
+  return "[" + platform::dottedAddress(local.address) + "]";
+}
+
+constexpr const char* kHiddenSecret = "********";
 
 // Errors of the request as a whole that no server reply carries.
 constexpr int kErrorConnectionLost = 10004;
@@ -102,6 +120,7 @@ TCustomSmtpClient::~TCustomSmtpClient() {
   FSocket->OnDataSent = nullptr;
   FSocket->OnSessionConnected = nullptr;
   FSocket->OnDnsLookupDone = nullptr;
+  FSocket->OnSslHandshakeDone = nullptr;
   FSocket.reset();
   FWindow.reset();
 }
@@ -198,10 +217,17 @@ bool TCustomSmtpClient::RequestInProgress() const {
   return !FDoneSignalled || FResume;
 }
 
-void TCustomSmtpClient::FailRequest(const std::string& message) {
+void TCustomSmtpClient::FailRequest(const std::string& message, int error) {
   if (!RequestInProgress()) return;
   FDoneSignalled = false;
-  EndRequest(kErrorInvalidArgument, message);
+  EndRequest(error, message);
+}
+
+void TCustomSmtpClient::FailSecurely(int error, const std::string& detail) {
+  FLastResponse = secureFailureResponse(error, detail);
+  FReplyCode = 500;
+  DoDisplay("< " + FLastResponse);
+  FailRequest(FLastResponse, error);
 }
 
 // Ends the request in progress, if any, with a failure of our own making.
@@ -213,7 +239,8 @@ void TCustomSmtpClient::EndRequest(int error, const std::string& message) {
 }
 
 void TCustomSmtpClient::ExecCommand(TSmtpRequest request, const std::string& line,
-                                    std::initializer_list<int> accepted, Continuation afterReply) {
+                                    std::initializer_list<int> accepted, Continuation afterReply,
+                                    const std::string& shown) {
   CheckReady();
   CheckConnected();
   if (!FCompound) FRqType = request;
@@ -226,14 +253,18 @@ void TCustomSmtpClient::ExecCommand(TSmtpRequest request, const std::string& lin
   FNext = &TCustomSmtpClient::HandleReply;
   FAfterReply = afterReply;
   SetState(scAwaitingReply);
-  WriteCommand(line);
+  WriteLine(line, shown.empty() ? line : shown);
 }
 
 void TCustomSmtpClient::WriteCommand(const std::string& Line) {
-  DoCommand(Line);
-  DoDisplay("> " + Line);
+  WriteLine(Line, Line);
+}
+
+void TCustomSmtpClient::WriteLine(const std::string& line, const std::string& shown) {
+  DoCommand(shown);
+  DoDisplay("> " + shown);
   if (FSocket->State() == wsConnected) {
-    FSocket->SendText(Line + "\r\n");
+    FSocket->SendText(line + "\r\n");
     return;
   }
   // No reply can come for a line that never went out: the connection is gone, so the request
@@ -243,7 +274,12 @@ void TCustomSmtpClient::WriteCommand(const std::string& Line) {
 }
 
 void TCustomSmtpClient::HandleReply() {
-  if (!ReadReplyLine()) return;
+  const bool last = ReadReplyLine();
+  // EHLO's capabilities come one a line, continuation lines included.
+  if (FStep == TSmtpStep::Ehlo && FState == scAwaitingReply) {
+    addCapabilityLine(FCapabilities, FLastResponse);
+  }
+  if (!last) return;
   FOutcome = FReplyCode;
   if (FAccepted[0] == 0) {
     if (FReplyCode < 500) FOutcome = 0;
@@ -287,7 +323,8 @@ void TCustomSmtpClient::StartCompound(TSmtpRequest request, TSmtpSteps steps) {
 
 void TCustomSmtpClient::RunSteps() {
   FResume = &TCustomSmtpClient::RunSteps;
-  static constexpr TSmtpStep kOrder[] = {TSmtpStep::Connect,  TSmtpStep::Helo,   TSmtpStep::Vrfy,
+  static constexpr TSmtpStep kOrder[] = {TSmtpStep::Connect,  TSmtpStep::Ehlo,   TSmtpStep::Helo,
+                                         TSmtpStep::StartTls, TSmtpStep::Auth,   TSmtpStep::Vrfy,
                                          TSmtpStep::MailFrom, TSmtpStep::RcptTo, TSmtpStep::Data,
                                          TSmtpStep::Quit};
   for (TSmtpStep step : kOrder) {
@@ -321,6 +358,12 @@ void TCustomSmtpClient::StartStep(TSmtpStep step) {
       return Quit();
     case TSmtpStep::Rset:
       return Rset();
+    case TSmtpStep::Ehlo:
+      return Ehlo();
+    case TSmtpStep::StartTls:
+      return StartTls();
+    case TSmtpStep::Auth:
+      return Auth();
     case TSmtpStep::None:
       return;
   }
@@ -329,7 +372,15 @@ void TCustomSmtpClient::StartStep(TSmtpStep step) {
 void TCustomSmtpClient::Open() {
   if (FSessionUp) throw SmtpException("SMTP component already connected");
   CheckReady();
-  StartCompound(rqOpen, stepBit(TSmtpStep::Connect) | stepBit(TSmtpStep::Helo));
+  TSmtpSteps steps = stepBit(TSmtpStep::Connect);
+  if (Security == TSmtpSecurity::None && Username.empty()) {
+    steps |= stepBit(TSmtpStep::Helo);
+  } else {
+    steps |= stepBit(TSmtpStep::Ehlo);
+    if (Security == TSmtpSecurity::StartTls) steps |= stepBit(TSmtpStep::StartTls);
+    if (!Username.empty()) steps |= stepBit(TSmtpStep::Auth);
+  }
+  StartCompound(rqOpen, steps);
 }
 
 void TCustomSmtpClient::Mail() {
@@ -352,6 +403,11 @@ void TCustomSmtpClient::Connect() {
   FOutcome = 0;
   SetState(scLookingUp);
   FSocket->OnDataSent = nullptr;
+  FCapabilities = {};
+  FTlsSummary.clear();
+  FSocket->SetSslOnConnect(Security == TSmtpSecurity::Tls);
+  FSocket->SetSslHostName(trimmed(Host));
+  FSocket->SetSslCaFile(CaFile);
   FSocket->OnDnsLookupDone = [this](TCustomWSocket&, std::uint16_t error) {
     SocketDnsLookupDone(error);
   };
@@ -387,7 +443,8 @@ void TCustomSmtpClient::SocketDnsLookupDone(int error) {
 }
 
 void TCustomSmtpClient::ConnectFailed(int error) {
-  FLastResponse = socketErrorResponse(error);
+  FLastResponse = IsTlsError(error) ? secureFailureResponse(error, FSocket->SslErrorDetail())
+                                    : socketErrorResponse(error);
   FReplyCode = 500;
   FSessionUp = false;
   if (FErrorMessage.empty()) FErrorMessage = FLastResponse;
@@ -405,7 +462,13 @@ void TCustomSmtpClient::SocketSessionConnected(int error) {
   // One command, then its reply: nothing may wait for the peer's acknowledgement of the last
   // write (Nagle), least of all the final "." of a message. A refusal only costs speed.
   platform::socketSetOption(FSocket->HSocket(), platform::SocketOption::NoDelay, true);
+  if (Security == TSmtpSecurity::Tls) SecureConnectionUp();
   SetState(scAwaitingGreeting);
+}
+
+void TCustomSmtpClient::SecureConnectionUp() {
+  FTlsSummary = FSocket->SslSummary();
+  DoDisplay("Secure connection: " + FTlsSummary);
 }
 
 void TCustomSmtpClient::SocketSessionClosed(int error) {
@@ -446,7 +509,7 @@ void TCustomSmtpClient::SocketDataAvailable(int error) {
       DoResponse(FLastResponse);
       ReplyLineReceived(error);
     } catch (const std::exception& e) {
-      FailRequest(e.what());
+      FailRequest(e.what(), kErrorInvalidArgument);
     }
     if (!FSessionUp) return;  // what follows a closed conversation means nothing
   }
@@ -522,6 +585,126 @@ void TCustomSmtpClient::ReplyLineReceived(int error) {
       DoDisplay("< " + FLastResponse);
       return;
   }
+}
+
+// ---- the secure session ----
+
+void TCustomSmtpClient::Ehlo() {
+  FStep = TSmtpStep::Ehlo;
+  FCapabilities = {};
+  const std::string name = SignOn.empty() ? ehloName(*FSocket) : SignOn;
+  ExecCommand(rqOpen, "EHLO " + singleLine(name), {250}, &TCustomSmtpClient::EhloReplied);
+}
+
+// A server that refuses EHLO may still know HELO; the steps that need a capability then find
+// it missing and say so.
+void TCustomSmtpClient::EhloReplied() {
+  if (FOutcome != 0) FCapabilities = {};
+  if (FOutcome == 0 || FReplyCode / 100 != 5) return DoRequestDone(FOutcome);
+  FOutcome = 0;
+  FErrorMessage.clear();
+  FSteps = TSmtpSteps(FSteps | stepBit(TSmtpStep::Helo));
+  DoRequestDone(0);
+}
+
+void TCustomSmtpClient::StartTls() {
+  FStep = TSmtpStep::StartTls;
+  if (!FCapabilities.startTls) {
+    // Never on in cleartext: the connection goes with nothing more sent.
+    FailSecurely(tlsStartTlsNotOffered, "host " + trimmed(Host));
+    FSocket->Close();
+    return;
+  }
+  ExecCommand(rqOpen, "STARTTLS", {220}, &TCustomSmtpClient::StartTlsReplied);
+}
+
+void TCustomSmtpClient::StartTlsReplied() {
+  if (FOutcome != 0) {
+    DoRequestDone(FOutcome);
+    FSocket->Close();
+    return;
+  }
+  // Whatever came with the 220 was sent before the handshake could protect it: it is thrown
+  // away, never read as a reply (curl's CVE-2021-22947).
+  FReplyLen = 0;
+  FSocket->OnSslHandshakeDone = [this](TCustomWSocket&, std::uint16_t error) {
+    SslHandshakeDone(error);
+  };
+  FSocket->StartTls();
+}
+
+// After a failure the layer closes the connection: nothing more goes out.
+void TCustomSmtpClient::SslHandshakeDone(int error) {
+  FSocket->OnSslHandshakeDone = nullptr;
+  if (error != 0) return FailSecurely(error, FSocket->SslErrorDetail());
+  SecureConnectionUp();
+  // Only what the server offers over TLS counts.
+  FCapabilities = {};
+  FSteps = TSmtpSteps(FSteps | stepBit(TSmtpStep::Ehlo));
+  DoRequestDone(0);
+}
+
+void TCustomSmtpClient::Auth() {
+  FStep = TSmtpStep::Auth;
+  const std::vector<std::string>& offered = FCapabilities.authMechanisms;
+  auto offers = [&](const char* name) {
+    return std::find(offered.begin(), offered.end(), name) != offered.end();
+  };
+  const char* mechanism = nullptr;
+  switch (AuthType) {
+    case TSmtpAuthType::Auto:
+      mechanism = offers("PLAIN") ? "PLAIN" : offers("LOGIN") ? "LOGIN" : nullptr;
+      break;
+    case TSmtpAuthType::Plain:
+      mechanism = offers("PLAIN") ? "PLAIN" : nullptr;
+      break;
+    case TSmtpAuthType::Login:
+      mechanism = offers("LOGIN") ? "LOGIN" : nullptr;
+      break;
+    case TSmtpAuthType::XOAuth2:
+      mechanism = offers("XOAUTH2") ? "XOAUTH2" : nullptr;
+      break;
+  }
+  if (mechanism == nullptr) {
+    std::string list;
+    for (const std::string& name : offered) list += " " + name;
+    return FailSecurely(authNotOffered,
+                        list.empty() ? "the server offers no AUTH" : "the server offers" + list);
+  }
+  const std::string name = mechanism;
+  FAuthAnswers.clear();
+  if (name == "PLAIN") {
+    const std::string response = base64Line(std::string(1, '\0') + Username + '\0' + Password);
+    return ExecCommand(rqOpen, "AUTH PLAIN " + response, {235}, &TCustomSmtpClient::AuthReplied,
+                       std::string("AUTH PLAIN ") + kHiddenSecret);
+  }
+  if (name == "LOGIN") {
+    FAuthAnswers = {base64Line(Username), base64Line(Password)};
+  } else {
+    // The token goes after the 334 on a line of its own: tokens run past a command line's
+    // length.
+    FAuthAnswers = {base64Line("user=" + Username +
+                               "\x01"
+                               "auth=Bearer " +
+                               Password + "\x01\x01")};
+  }
+  ExecCommand(rqOpen, "AUTH " + name, {235, 334}, &TCustomSmtpClient::AuthReplied);
+}
+
+void TCustomSmtpClient::AuthReplied() {
+  if (FOutcome != 0 || FReplyCode != 334) {
+    FAuthAnswers.clear();
+    return DoRequestDone(FOutcome);
+  }
+  SetState(scContinuing, false);
+  if (FAuthAnswers.empty()) {
+    // A challenge after the last answer carries the server's reason (XOAUTH2's error): an
+    // empty line asks for the final reply.
+    return ExecCommand(rqOpen, "", {235}, &TCustomSmtpClient::AuthReplied);
+  }
+  const std::string answer = std::move(FAuthAnswers.front());
+  FAuthAnswers.erase(FAuthAnswers.begin());
+  ExecCommand(rqOpen, answer, {235, 334}, &TCustomSmtpClient::AuthReplied, kHiddenSecret);
 }
 
 // ---- single commands ----

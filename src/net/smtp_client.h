@@ -55,7 +55,20 @@ enum TSmtpClientState : int {
 };
 
 // Steps of the compound requests; each step's number is its bit in the set of pending steps.
-enum class TSmtpStep : int { None, Helo, Connect, MailFrom, RcptTo, Data, Vrfy, Quit, Rset };
+enum class TSmtpStep : int {
+  None,
+  Helo,
+  Connect,
+  MailFrom,
+  RcptTo,
+  Data,
+  Vrfy,
+  Quit,
+  Rset,
+  Ehlo,
+  StartTls,
+  Auth
+};
 using TSmtpSteps = std::uint16_t;
 constexpr TSmtpSteps stepBit(TSmtpStep step) {
   return TSmtpSteps(1u << static_cast<int>(step));
@@ -186,15 +199,20 @@ class TCustomSmtpClient {
   void CheckReady() const;
   void CheckConnected() const;
 
+  // `shown` stands in for the line on the monitor when it carries a secret.
   void ExecCommand(TSmtpRequest request, const std::string& line,
-                   std::initializer_list<int> accepted, Continuation afterReply);
+                   std::initializer_list<int> accepted, Continuation afterReply,
+                   const std::string& shown = {});
+  void WriteLine(const std::string& line, const std::string& shown);
   void HandleReply();
   void StartCompound(TSmtpRequest request, TSmtpSteps steps);
   void RunSteps();
   void StartStep(TSmtpStep step);
   bool RequestInProgress() const;
   void EndRequest(int error, const std::string& message);
-  void FailRequest(const std::string& message);
+  void FailRequest(const std::string& message, int error);
+  // Ends the request with a failure of the secure session's own (tls_errors.h).
+  void FailSecurely(int error, const std::string& detail);
   // Ends the request and the connection: the conversation can no longer be followed.
   void BreakOff(int error, const std::string& response);
   bool ReadReplyLine();
@@ -206,6 +224,15 @@ class TCustomSmtpClient {
   void SocketDataAvailable(int error);
   void ReplyLineReceived(int error);
   void ConnectFailed(int error);
+  void SslHandshakeDone(int error);
+  void SecureConnectionUp();
+
+  void Ehlo();
+  void EhloReplied();
+  void StartTls();
+  void StartTlsReplied();
+  void Auth();
+  void AuthReplied();
 
   void SendRecipient();
   void RecipientReplied();
@@ -246,6 +273,7 @@ class TCustomSmtpClient {
   std::array<int, smtp_limits::kMaxAcceptedCodes + 1> FAccepted{};
   Continuation FAfterReply = nullptr;
   int FCursor = 0;
+  std::vector<std::string> FAuthAnswers;  // what AUTH answers to the server's next challenges
   std::vector<std::string> FHeader;
   int FBodyLine = 0;
   bool FMoreBody = false;

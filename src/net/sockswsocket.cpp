@@ -254,8 +254,9 @@ void TCustomSocksWSocket::OnRequestReply() {
                               static_cast<unsigned char>(port[1]));
   reply_.clear();
   phase_ = Phase::Done;
-  // Bytes the target sent after the reply stay in the connection for the caller's reads.
-  TCustomWSocket::DoSessionConnected(0);
+  // Bytes the target sent after the reply stay in the connection for the caller's reads. The
+  // layers above see the connection come up only now.
+  DoSessionConnected(0);
 }
 
 void TCustomSocksWSocket::SocksFailure(int code, const std::string& message) {

@@ -512,7 +512,7 @@ void TCustomWSocket::TryToSend() {
   if (hSocket_ == INVALID_SOCKET) return;
   // An empty chain has drained too (a Send of nothing must not leave the socket unsent).
   if (bufList_.empty()) {
-    allSent_ = true;
+    allSent_ = HeldOutputSent();
     return;
   }
   for (;;) {
@@ -524,7 +524,7 @@ void TCustomWSocket::TryToSend() {
         bufList_.pop_front();
         continue;
       }
-      allSent_ = true;  // the last block stays for reuse
+      allSent_ = HeldOutputSent();  // the last block stays for reuse
       return;
     }
     int sent = RawSend(bytes, length);

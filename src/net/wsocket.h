@@ -204,6 +204,8 @@ class TCustomWSocket {
   virtual int HeldCount() const { return 0; }
   // The peer has closed and its last data has been offered: a layer finishes what it holds.
   virtual void PeerClosed() {}
+  // Writes out what a layer holds beyond the send chain; true once nothing is left.
+  virtual bool HeldOutputSent() { return true; }
   // Resolves Proto, Port and Addr (failures prefixed), drops queued data and makes the handle;
   // false when that failed (and was reported).
   bool ResolveAndOpen(const std::string& prefix, const char* openFailure);

@@ -22,7 +22,7 @@ constexpr int kStartTimeoutMs = 20000;
 constexpr const char* kPython = "/usr/bin/python3";
 }  // namespace
 
-AiosmtpdServer::AiosmtpdServer() {
+AiosmtpdServer::AiosmtpdServer(const std::vector<std::string>& options) {
   int toChild[2], fromChild[2];
   if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
     throw std::runtime_error("aiosmtpd: pipe failed");
@@ -33,9 +33,11 @@ AiosmtpdServer::AiosmtpdServer() {
   posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
   const std::string script = std::string(ZELVARO_TESTS_DIR) + "/support/aiosmtpd_sink.py";
   std::string outdir = folder_.path();
-  char* argv[] = {const_cast<char*>(kPython), const_cast<char*>(script.c_str()), outdir.data(),
-                  nullptr};
-  const int spawned = posix_spawn(&pid_, kPython, &actions, nullptr, argv, environ);
+  std::vector<char*> argv = {const_cast<char*>(kPython), const_cast<char*>(script.c_str()),
+                             outdir.data()};
+  for (const std::string& option : options) argv.push_back(const_cast<char*>(option.c_str()));
+  argv.push_back(nullptr);
+  const int spawned = posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(toChild[0]);
   ::close(fromChild[1]);
@@ -85,6 +87,11 @@ void AiosmtpdServer::stop() {
 
 bool AiosmtpdServer::hasMessage(int number) const {
   return std::filesystem::exists(folder_.file(std::to_string(number) + "/attachments"));
+}
+
+std::string AiosmtpdServer::mailCommands() const {
+  const std::string path = folder_.file("mail-commands");
+  return std::filesystem::exists(path) ? readFile(path) : std::string();
 }
 
 std::string AiosmtpdServer::message(int number, const std::string& item) const {

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -13,7 +14,8 @@ namespace zelvaro::test {
 
 class AiosmtpdServer {
  public:
-  AiosmtpdServer();
+  // `options` as aiosmtpd_sink.py takes them: "security=starttls", "user=host", ...
+  explicit AiosmtpdServer(const std::vector<std::string>& options = {});
   ~AiosmtpdServer();
   AiosmtpdServer(const AiosmtpdServer&) = delete;
   AiosmtpdServer& operator=(const AiosmtpdServer&) = delete;
@@ -22,6 +24,8 @@ class AiosmtpdServer {
   // What the parser found for message `number` (from 1): "from", "text", "attachment-1", ...
   std::string message(int number, const std::string& item) const;
   bool hasMessage(int number) const;
+  // The address of every MAIL FROM the server was sent, a line each.
+  std::string mailCommands() const;
 
  private:
   void stop();

@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """A real SMTP server for the tests: aiosmtpd on a free loopback port.
 
-Usage: aiosmtpd_sink.py OUTDIR
+Usage: aiosmtpd_sink.py OUTDIR [OPTION=VALUE]...
+
+Options: security=starttls|require-starttls|tls (with cert= and key=, PEM files), user= and
+password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well).
 
 Prints the port on the first line of standard output once it listens, and runs until its
 standard input closes. Every message it accepts is parsed with the email package and written
@@ -14,15 +17,24 @@ to OUTDIR/<n>/ (n counts from 1):
   text           the decoded text of the first text/plain part (or of a plain message)
   attachments    one file name per line, in order
   attachment-<i> the decoded bytes of attachment i (from 1)
+and OUTDIR/mail-commands gets the address of every MAIL FROM the server was sent.
 """
 
 import asyncio
 import email
+import logging
+import warnings
 import email.policy
 import os
+import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+class LongLineSMTP(SMTP):
+    # XOAUTH2 tokens run past the default line limit.
+    line_length_limit = 8192
 
 
 def write(directory, name, data):
@@ -32,9 +44,32 @@ def write(directory, name, data):
 
 
 class Handler:
-    def __init__(self, outdir):
+    def __init__(self, outdir, options):
         self.outdir = outdir
+        self.options = options
         self.count = 0
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        with open(os.path.join(self.outdir, "mail-commands"), "a") as out:
+            out.write(address + "\n")
+        envelope.mail_from = address
+        return "250 OK"
+
+    def authenticate(self, server, session, envelope, mechanism, data):
+        ok = isinstance(data, LoginPassword) and data.login.decode() == self.options.get("user") \
+            and data.password.decode() == self.options.get("password")
+        return AuthResult(success=ok, handled=False)
+
+    async def auth_XOAUTH2(self, server, args):
+        blob = await server.challenge_auth("", encode_to_b64=False)
+        expected = "user=%s\x01auth=Bearer %s\x01\x01" % (self.options.get("user"),
+                                                          self.options.get("token"))
+        if blob is not None and blob.decode(errors="replace") == expected:
+            return AuthResult(success=True, auth_data=self.options.get("user"))
+        # As the big providers do: the reason as a challenge, the failure after the answer.
+        await server.challenge_auth('{"status":"401","schemes":"bearer"}')
+        return AuthResult(success=False, handled=False,
+                          message="535 5.7.8 Username and Password not accepted")
 
     async def handle_DATA(self, server, session, envelope):
         self.count += 1
@@ -64,10 +99,29 @@ class Handler:
 
 
 async def main():
+    # Refused handshakes and logins are what the tests are after: no tracebacks for them.
+    logging.getLogger("mail.log").setLevel(logging.CRITICAL)
+    warnings.simplefilter("ignore")
     loop = asyncio.get_running_loop()
-    handler = Handler(sys.argv[1])
-    server = await loop.create_server(lambda: SMTP(handler, hostname="aiosmtpd.test"),
-                                      host="127.0.0.1", port=0)
+    options = dict(arg.split("=", 1) for arg in sys.argv[2:])
+    handler = Handler(sys.argv[1], options)
+    if "token" not in options:
+        del Handler.auth_XOAUTH2
+    security = options.get("security", "none")
+    context = None
+    if security != "none":
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(options["cert"], options["key"])
+    settings = {"hostname": "aiosmtpd.test"}
+    if security in ("starttls", "require-starttls"):
+        settings.update(tls_context=context, require_starttls=security == "require-starttls")
+    if "user" in options:
+        # Under implicit TLS it knows nothing of the TLS, and would otherwise offer no AUTH.
+        settings.update(authenticator=handler.authenticate, auth_required=True,
+                        auth_require_tls=security in ("starttls", "require-starttls"))
+    server = await loop.create_server(lambda: LongLineSMTP(handler, **settings),
+                                      host="127.0.0.1", port=0,
+                                      ssl=context if security == "tls" else None)
     print(server.sockets[0].getsockname()[1], flush=True)
     stdin_closed = loop.create_future()
 

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <openssl/ssl.h>
+
 #include <cerrno>
 #include <stdexcept>
 
@@ -16,6 +18,16 @@ namespace {
 // and a byte sent per tick reaches the client as a segment of its own.
 constexpr int kTickMs = 1;
 }  // namespace
+
+struct ScriptedSmtpServer::Tls {
+  ~Tls() {
+    SSL_free(ssl);
+    SSL_CTX_free(context);
+  }
+  SSL_CTX* context = nullptr;
+  SSL* ssl = nullptr;
+  bool up = false;
+};
 
 ScriptedSmtpServer::ScriptedSmtpServer() {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -40,6 +52,7 @@ ScriptedSmtpServer::ScriptedSmtpServer() {
 
 ScriptedSmtpServer::~ScriptedSmtpServer() {
   timer_.setEnabled(false);
+  tls_.reset();
   if (client_ >= 0) ::close(client_);
   ::close(listener_);
 }
@@ -63,6 +76,13 @@ ScriptedSmtpServer& ScriptedSmtpServer::expectLine() {
 ScriptedSmtpServer& ScriptedSmtpServer::expectData() {
   return add({Step::ExpectData, ""});
 }
+ScriptedSmtpServer& ScriptedSmtpServer::startTls(const std::string& certificateFile,
+                                                 const std::string& keyFile) {
+  Step step{Step::StartTls, certificateFile};
+  step.key = keyFile;
+  return add(step);
+}
+
 ScriptedSmtpServer& ScriptedSmtpServer::close() {
   return add({Step::Close, ""});
 }
@@ -127,8 +147,10 @@ void ScriptedSmtpServer::acceptClient() {
 void ScriptedSmtpServer::readClient() {
   char buffer[65536];
   bool closed = false;
+  // The handshake reads for itself.
+  if (tls_ && !tls_->up) return;
   for (;;) {
-    const ssize_t count = ::recv(client_, buffer, sizeof buffer, 0);
+    const long count = receive(buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     if (count <= 0) {
@@ -160,14 +182,53 @@ void ScriptedSmtpServer::recordSent(const std::string& bytes) {
 
 void ScriptedSmtpServer::flushOutput() {
   while (!output_.empty()) {
-    const ssize_t count = ::send(client_, output_.data(), output_.size(), MSG_NOSIGNAL);
+    const long count = transmit(output_.data(), output_.size());
     if (count <= 0) return;
     output_.erase(0, static_cast<size_t>(count));
   }
 }
 
+long ScriptedSmtpServer::receive(char* buffer, size_t length) {
+  if (!tls_) return ::recv(client_, buffer, length, 0);
+  const int count = SSL_read(tls_->ssl, buffer, static_cast<int>(length));
+  if (count > 0) return count;
+  const int reason = SSL_get_error(tls_->ssl, count);
+  if (reason == SSL_ERROR_WANT_READ || reason == SSL_ERROR_WANT_WRITE) errno = EAGAIN;
+  return reason == SSL_ERROR_ZERO_RETURN ? 0 : -1;
+}
+
+long ScriptedSmtpServer::transmit(const char* data, size_t length) {
+  if (!tls_) return ::send(client_, data, length, MSG_NOSIGNAL);
+  return SSL_write(tls_->ssl, data, static_cast<int>(length));
+}
+
+bool ScriptedSmtpServer::runTlsHandshake(const Step& step) {
+  if (!tls_) {
+    flushOutput();  // what the script sent before goes in clear, as one piece
+    tls_ = std::make_unique<Tls>();
+    tls_->context = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_use_certificate_chain_file(tls_->context, step.text.c_str());
+    SSL_CTX_use_PrivateKey_file(tls_->context, step.key.c_str(), SSL_FILETYPE_PEM);
+    tls_->ssl = SSL_new(tls_->context);
+    SSL_set_fd(tls_->ssl, client_);
+    SSL_set_accept_state(tls_->ssl);
+  }
+  const int result = SSL_do_handshake(tls_->ssl);
+  if (result == 1) {
+    tls_->up = true;
+    transcript_.push_back("* TLS up");
+    return true;
+  }
+  const int reason = SSL_get_error(tls_->ssl, result);
+  if (reason == SSL_ERROR_WANT_READ || reason == SSL_ERROR_WANT_WRITE) return false;
+  transcript_.push_back("* TLS refused by client");
+  closeClient("* closed by server");
+  return true;
+}
+
 void ScriptedSmtpServer::closeClient(const char* event) {
   if (client_ < 0) return;
+  tls_.reset();
   ::close(client_);
   client_ = -1;
   transcript_.push_back(event);
@@ -210,6 +271,8 @@ bool ScriptedSmtpServer::runStep(Step& step) {
         if (end) return true;
       }
       return false;
+    case Step::StartTls:
+      return runTlsHandshake(step);
     case Step::Close:
       flushOutput();
       closeClient("* closed by server");

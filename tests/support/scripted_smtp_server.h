@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class ScriptedSmtpServer {
   // Waits for the message lines up to and including the line ".".
   ScriptedSmtpServer& expectData();
   ScriptedSmtpServer& pause(int milliseconds);
+  // Sends what is queued in clear, then runs the server's side of a TLS handshake with the
+  // certificate and key (PEM files); everything after it goes through TLS.
+  ScriptedSmtpServer& startTls(const std::string& certificateFile, const std::string& keyFile);
   // Closes the connection.
   ScriptedSmtpServer& close();
   // Waits until the client has closed the connection.
@@ -60,9 +64,19 @@ class ScriptedSmtpServer {
 
  private:
   struct Step {
-    enum Kind { Send, SendByteByByte, ExpectLine, ExpectData, Pause, Close, ExpectClose } kind;
+    enum Kind {
+      Send,
+      SendByteByByte,
+      ExpectLine,
+      ExpectData,
+      Pause,
+      StartTls,
+      Close,
+      ExpectClose
+    } kind;
     std::string text;
     int milliseconds = 0;
+    std::string key;
     bool started = false;
   };
 
@@ -74,7 +88,13 @@ class ScriptedSmtpServer {
   bool runStep(Step& step);
   void closeClient(const char* event);
   void recordSent(const std::string& bytes);
+  bool runTlsHandshake(const Step& step);
+  // recv and send, through TLS once it is up; -1 with errno EAGAIN while nothing can move.
+  long receive(char* buffer, size_t length);
+  long transmit(const char* data, size_t length);
 
+  struct Tls;
+  std::unique_ptr<Tls> tls_;
   int listener_ = -1;
   int client_ = -1;
   int port_ = 0;

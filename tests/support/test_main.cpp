@@ -18,7 +18,6 @@ int main(int argc, char** argv) {
   setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   zelvaro::platform::installMessages(std::make_unique<zelvaro::platform::RecordingMessages>());
-  zelvaro::platform::Application app(argc, argv,
-                                     zelvaro::platform::Application::Kind::Widgets);
+  zelvaro::platform::Application app(argc, argv, zelvaro::platform::Application::Kind::Widgets);
   return RUN_ALL_TESTS();
 }
