@@ -37,6 +37,9 @@ void TextWindow::setLineLimit(int lines) {
 void TextWindow::appendLine(std::string_view line) {
   if (lineLimit_ > 0 && pending_.size() >= lineLimit_) pending_.removeFirst();
   pending_.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+  // A bounded window nobody sees (a batch run's) holds its newest lines in the queue alone,
+  // and lays them out only when shown.
+  if (lineLimit_ > 0 && !isVisible()) return;
   if (!flushTimer_.isActive()) flushTimer_.start(kFlushIntervalMs);
 }
 
@@ -54,7 +57,9 @@ void TextWindow::flush() {
 
 void TextWindow::flushTick() {
   insertPending(std::min<qsizetype>(pending_.size(), kLinesPerTurn));
-  if (!pending_.isEmpty()) flushTimer_.start(0);
+  // Lines faster than anyone reads: a bounded window shows a slice per interval and drops the
+  // oldest of the rest, instead of laying out every line and slowing the send.
+  if (!pending_.isEmpty()) flushTimer_.start(lineLimit_ > 0 ? kFlushIntervalMs : 0);
 }
 
 void TextWindow::insertPending(qsizetype count) {

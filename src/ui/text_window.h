@@ -37,6 +37,7 @@ class TextWindow : public QWidget {
   void showWindow();
 
   // At most this many lines are kept, shown and queued together; the oldest go first. 0: all.
+  // A bounded window lays out no line while hidden.
   void setLineLimit(int lines);
 
   // Puts the queued lines into the text now.
