@@ -1,0 +1,322 @@
+// Whole send sessions, side by side with the peers, against one discard sink on loopback:
+// a 16-player game (a 50 KB result file and the 200 KB universe file each) and a game with one
+// 20 MB result file, mailed by the program's batch run (`zelvaro /send`), by a window-mode probe
+// (the main window with the monitor open, Send as the button does it), by Python's smtplib and
+// by `curl -F`; then the program's peak memory with attachments of 1, 20 and 100 MB. Prints one
+// table (Markdown): time, CPU, peak memory and the ratios.
+//
+//   build-release/bench/bench_session
+//
+// Every sender is a child process, so its time, CPU and peak memory are its own. The batch
+// runs have no display, as from cron; the probe runs offscreen unless DISPLAY is set (use
+// xvfb-run to paint to a real X server). Settings, home and state live in a throw-away folder.
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/contestor_entry.h"
+#include "core/game_file.h"
+#include "core/player_database.h"
+#include "core/text_file.h"
+#include "core/text_store.h"
+#include "platform/application.h"
+#include "support.h"
+#include "ui/main_window.h"
+#include "ui/text_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelvaro::bench::Run;
+using zelvaro::bench::runChild;
+
+constexpr int kYear = 2426;
+constexpr size_t kKb = 1024;
+constexpr size_t kMb = 1024 * 1024;
+
+// The first bytes the program reads of a Stars! file: the mark "J3J3" and the year.
+std::string starsHead(unsigned char kind) {
+  std::string head{static_cast<char>(kind), 0x20, 'J', '3', 'J', '3', 0, 0, 0, 0, 0, 0};
+  head += static_cast<char>((kYear - 2400) & 0xFF);
+  head += static_cast<char>((kYear - 2400) >> 8);
+  return head;
+}
+
+std::string address(int player) {
+  return "player" + std::to_string(player) + "@example.org";
+}
+
+struct Player {
+  std::string address;
+  std::vector<std::string> files;
+};
+
+// A game of `players` players in its own folder, each mailed a result file of `resultBytes`
+// and, when `universeBytes` is not 0, the universe file.
+struct BenchGame {
+  std::string path;  // the game file
+  std::vector<Player> players;
+};
+
+BenchGame makeGame(const fs::path& folder, const std::string& name, int players, size_t resultBytes,
+                   size_t universeBytes) {
+  using namespace zelvaro;
+  fs::create_directories(folder);
+  const std::string base = (folder / name).string() + ".";
+  bench::writeRandomFile(base + "xy", std::max<size_t>(universeBytes, 2 * kKb), 1, starsHead(0x0A));
+  bench::writeRandomFile(base + "hst", 9 * kKb, 2, starsHead(0x0B));
+  core::Game game;
+  game.name = name;
+  game.universePath = base + "xy";
+  game.subject = "Turn %Y of %G for player %P";
+  game.body = {"Greetings, commander!", "", "Your turn for %Y is attached.", "", "-- the host"};
+  game.attachResults = true;
+  game.attachUniverse = universeBytes > 0;
+  game.filePath = (folder / (name + ".zv")).string();
+  BenchGame made{game.filePath, {}};
+  for (int player = 1; player <= players; ++player) {
+    const std::string result = base + "m" + std::to_string(player);
+    bench::writeRandomFile(result, resultBytes, 10 + static_cast<unsigned>(player),
+                           starsHead(0x0C));
+    game.roster.push_back(
+        core::ContestorEntry::assigned("Player " + std::to_string(player), address(player)));
+    made.players.push_back({address(player), {result}});
+    if (game.attachUniverse) made.players.back().files.push_back(base + "xy");
+  }
+  core::writeGameFile(game);
+  return made;
+}
+
+// The program's settings, home and state folders, all under `folder`.
+std::vector<std::string> programEnvironment(const fs::path& folder, int port) {
+  using namespace zelvaro;
+  const fs::path config = folder / "config";
+  fs::create_directories(config / "zelvaro");
+  fs::create_directories(folder / "home");
+  fs::create_directories(folder / "state");
+  const std::string settings = (config / "zelvaro" / "zelvaro.cfg").string();
+  const std::string database = (folder / "players.txt").string();
+  core::createSettingsIfMissing(settings);
+  core::WriteKey(settings, "server", "127.0.0.1:" + std::to_string(port));
+  core::WriteKey(settings, "email", "host@example.org");
+  core::WriteKey(settings, "defalias", "Bench Host");
+  core::WriteKey(settings, "database", database);
+  core::WriteKey(settings, "logging", "0");
+  core::WriteKey(settings, "splash", "0");
+  std::ofstream(database, std::ios::trunc).close();
+  for (int player = 1; player <= 16; ++player) {
+    core::PlayerDatabase(database).append(
+        {"Player " + std::to_string(player), address(player), ""});
+  }
+  return {"HOME=" + (folder / "home").string(), "XDG_CONFIG_HOME=" + config.string(),
+          "XDG_STATE_HOME=" + (folder / "state").string()};
+}
+
+// ---- the window-mode probe, in the child ----
+
+// `bench_session --window <settings> <game> <result>`: opens the game in the main window, shows
+// the monitor and sends; writes the longest turn of the event loop (ms) to <result>.
+int windowProbe(int argc, char** argv) {
+  using namespace zelvaro;
+  platform::Application app(argc, argv, platform::Application::Kind::Widgets);
+  ui::MainWindow window(argv[2]);
+  window.FormCreate();
+  window.show();
+  window.openGameFile(argv[3]);
+  window.monitorWindow().showWindow();
+  QCoreApplication::processEvents();
+  // A timer that wants to tick every millisecond: the longest gap between two ticks is the
+  // longest time the window did not answer.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0;
+  qint64 longest = 0;
+  QTimer probe;
+  probe.setTimerType(Qt::PreciseTimer);
+  probe.setInterval(1);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+  });
+  last = clock.nsecsElapsed();
+  probe.start();
+  const bool mailed = window.sendGame();
+  probe.stop();
+  std::ofstream(argv[4]) << static_cast<double>(longest) / 1e6 << "\n";
+  return mailed ? 0 : 1;
+}
+
+// ---- the table ----
+
+std::string figure(double value, const char* unit) {
+  char text[32];
+  std::snprintf(text, sizeof text, value < 10 ? "%.2f %s" : "%.0f %s", value, unit);
+  return text;
+}
+
+std::string ratio(double ours, double theirs, const char* what) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%.2fx %s", ours / theirs, what);
+  return text;
+}
+
+void row(const std::string& what, const Run& run, const std::string& note = {}) {
+  std::printf("| %s | %s | %s | %s | %s%s |\n", what.c_str(), figure(run.seconds, "s").c_str(),
+              figure(run.cpuSeconds, "s").c_str(), figure(run.peakMb(), "MB").c_str(), note.c_str(),
+              run.ok ? "" : " FAILED");
+  std::fflush(stdout);
+}
+
+class Bench {
+ public:
+  explicit Bench(std::string self)
+      : self_(std::move(self)),
+        folder_(fs::temp_directory_path() / ("zelvaro-bench-session-" + std::to_string(getpid()))),
+        environment_(programEnvironment(folder_, sink_.port())) {
+    // A batch run has no display, as from cron.
+    batchEnvironment_ = environment_;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      batchEnvironment_.emplace_back(name);
+    }
+    windowEnvironment_ = environment_;
+    if (std::getenv("DISPLAY") == nullptr)
+      windowEnvironment_.emplace_back("QT_QPA_PLATFORM=offscreen");
+  }
+  ~Bench() { fs::remove_all(folder_); }
+
+  void run() {
+    std::printf("| run | time | CPU | peak memory | ratio |\n|---|---|---|---|---|\n");
+    sixteenPlayers();
+    twentyMegabytes();
+    memoryBySize();
+  }
+
+ private:
+  // Runs a sender that should leave `messages` messages in the sink.
+  Run sending(size_t messages, const std::vector<std::string>& args,
+              const std::vector<std::string>& environment) {
+    const size_t before = sink_.messages();
+    Run run = runChild(args, environment);
+    run.ok = run.ok && sink_.messages() - before == messages;
+    return run;
+  }
+
+  Run batch(const BenchGame& game) {
+    return sending(game.players.size(), {ZELVARO_PROGRAM, "/send", game.path}, batchEnvironment_);
+  }
+
+  Run smtplib(const BenchGame& game) {
+    const std::string manifest = (folder_ / "manifest.txt").string();
+    {
+      std::ofstream out(manifest);
+      for (const Player& player : game.players) {
+        out << player.address;
+        for (const std::string& file : player.files) out << '\t' << file;
+        out << '\n';
+      }
+    }
+    static const char* const kScript = R"(
+import os, smtplib, sys
+from email.message import EmailMessage
+port = int(sys.argv[1])
+for line in open(sys.argv[2]):
+    address, *files = line.rstrip("\n").split("\t")
+    message = EmailMessage()
+    message["From"] = "Bench Host <host@example.org>"
+    message["To"] = address
+    message["Subject"] = "benchmark"
+    message.set_content("Your turn is attached.")
+    for path in files:
+        with open(path, "rb") as f:
+            message.add_attachment(f.read(), maintype="application", subtype="octet-stream",
+                                   filename=os.path.basename(path))
+    with smtplib.SMTP("127.0.0.1", port) as server:
+        server.send_message(message)
+)";
+    return sending(game.players.size(),
+                   {"python3", "-c", kScript, std::to_string(sink_.port()), manifest}, {});
+  }
+
+  Run curl(const BenchGame& game) {
+    Run all;
+    all.ok = true;
+    for (const Player& player : game.players) {
+      all += sending(1, zelvaro::bench::curlUpload(sink_.port(), player.address, player.files), {});
+    }
+    return all;
+  }
+
+  void sixteenPlayers() {
+    const BenchGame game = makeGame(folder_ / "sixteen", "sixteen", 16, 50 * kKb, 200 * kKb);
+    const Run python = smtplib(game);
+    const Run curls = curl(game);
+    const Run ours = batch(game);
+    row("16 players x (50 KB + 200 KB): `zelvaro /send`", ours,
+        ratio(ours.seconds, python.seconds, "Python smtplib"));
+    row("16 players: Python smtplib", python);
+    row("16 players: 16 x `curl -F`", curls);
+  }
+
+  void twentyMegabytes() {
+    const BenchGame game = makeGame(folder_ / "twenty", "twenty", 1, 20 * kMb, 0);
+    const std::string& file = game.players[0].files[0];
+    const Run curls = curl(game);
+    const Run ours = batch(game);
+    const Run engine = sending(1, {self_, "--engine", std::to_string(sink_.port()), file}, {});
+    const std::string result = (folder_ / "stall.txt").string();
+    const std::string settings = (folder_ / "config" / "zelvaro" / "zelvaro.cfg").string();
+    const Run window =
+        sending(1, {self_, "--window", settings, game.path, result}, windowEnvironment_);
+    double stallMs = -1;
+    std::ifstream(result) >> stallMs;
+    row("one 20 MB attachment: `zelvaro /send`", ours, ratio(ours.seconds, curls.seconds, "curl"));
+    row("20 MB: the engine alone", engine, ratio(engine.seconds, curls.seconds, "curl"));
+    row("20 MB: the window, monitor open", window,
+        ratio(window.seconds, ours.seconds, "the batch run") + "; longest loop stall " +
+            figure(stallMs, "ms"));
+    row("20 MB: `curl -F`", curls);
+  }
+
+  void memoryBySize() {
+    std::vector<double> peaks;
+    for (size_t megabytes : {1, 20, 100}) {
+      const std::string name = "size" + std::to_string(megabytes);
+      const BenchGame game = makeGame(folder_ / name, name, 1, megabytes * kMb, 0);
+      const Run ours = batch(game);
+      peaks.push_back(ours.peakMb());
+      row("peak memory, " + std::to_string(megabytes) + " MB attachment: `zelvaro /send`", ours,
+          megabytes == 1 ? std::string()
+                         : "+" + figure(peaks.back() - peaks.front(), "MB") + " over 1 MB");
+      fs::remove_all(folder_ / name);
+    }
+  }
+
+  std::string self_;
+  zelvaro::bench::Sink sink_;
+  fs::path folder_;
+  std::vector<std::string> environment_;
+  std::vector<std::string> batchEnvironment_;
+  std::vector<std::string> windowEnvironment_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--engine") {
+    return zelvaro::bench::sendWithEngine(argc, argv);
+  }
+  if (argc == 5 && std::string(argv[1]) == "--window") return windowProbe(argc, argv);
+  Bench(fs::read_symlink("/proc/self/exe").string()).run();
+  return 0;
+}

@@ -1,0 +1,227 @@
+#include "support.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+#include "platform/application.h"
+#include "platform/eventloop.h"
+#include "send/smtp_cli.h"
+
+extern char** environ;
+
+namespace zelvaro::bench {
+
+Sink::Sink() {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int on = 1;
+  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listener_, 16) != 0 ||
+      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    std::perror("sink");
+    std::exit(1);
+  }
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { serve(); });
+}
+
+Sink::~Sink() {
+  ::shutdown(listener_, SHUT_RDWR);
+  ::close(listener_);
+  thread_.join();
+}
+
+void Sink::serve() {
+  for (;;) {
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return;
+    session(fd);
+    ::close(fd);
+  }
+}
+
+namespace {
+void say(int fd, const char* text) {
+  (void)!::write(fd, text, std::strlen(text));
+}
+}  // namespace
+
+void Sink::session(int fd) {
+  std::vector<char> buffer(256 * 1024);
+  std::string pending;
+  bool inData = false;
+  size_t dataBytes = 0;
+  say(fd, "220 sink ready\r\n");
+  for (;;) {
+    const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+    if (count <= 0) return;
+    pending.append(buffer.data(), static_cast<size_t>(count));
+    for (;;) {
+      if (inData) {
+        const size_t end = pending.find("\r\n.\r\n");
+        if (end == std::string::npos) {
+          // Keep only what could still be the start of the end-of-data line.
+          const size_t keep = std::min<size_t>(pending.size(), 4);
+          dataBytes += pending.size() - keep;
+          pending.erase(0, pending.size() - keep);
+          break;
+        }
+        dataBytes += end + 2;
+        pending.erase(0, end + 5);
+        inData = false;
+        lastBytes_ = dataBytes - 2;  // less the line end put in front at DATA
+        ++messages_;
+        say(fd, "250 sunk\r\n");
+        continue;
+      }
+      const size_t end = pending.find("\r\n");
+      if (end == std::string::npos) break;
+      const std::string command = pending.substr(0, end);
+      pending.erase(0, end + 2);
+      std::string verb = command.substr(0, 4);
+      for (char& c : verb) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (verb == "DATA") {
+        inData = true;
+        dataBytes = 0;
+        // The end of data is CR LF "." CR LF; a line end in front lets an empty message end.
+        pending.insert(0, "\r\n");
+        say(fd, "354 go ahead\r\n");
+      } else if (verb == "QUIT") {
+        say(fd, "221 bye\r\n");
+        return;
+      } else if (verb == "EHLO") {
+        say(fd, "250-sink\r\n250 8BITMIME\r\n");
+      } else {
+        say(fd, "250 ok\r\n");
+      }
+    }
+  }
+}
+
+Run& Run::operator+=(const Run& next) {
+  seconds += next.seconds;
+  cpuSeconds += next.cpuSeconds;
+  peakKb = std::max(peakKb, next.peakKb);
+  ok = ok && next.ok;
+  return *this;
+}
+
+Run runChild(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  // "NAME=value" sets a variable, a bare "NAME" removes it.
+  std::vector<std::string> names;
+  for (const std::string& setting : environment) {
+    names.push_back(setting.substr(0, setting.find('=')));
+  }
+  std::vector<char*> envp;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string setting = *e;
+    const std::string name = setting.substr(0, setting.find('='));
+    if (std::find(names.begin(), names.end(), name) == names.end()) envp.push_back(*e);
+  }
+  for (const std::string& setting : environment) {
+    if (setting.find('=') != std::string::npos) envp.push_back(const_cast<char*>(setting.c_str()));
+  }
+  envp.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
+    std::fprintf(stderr, "cannot start %s\n", argv[0]);
+    return {};
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  Run run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peakKb = usage.ru_maxrss;
+  run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
+}
+
+void writeRandomFile(const std::string& path, size_t size, unsigned seed, const std::string& head) {
+  std::mt19937 random(seed);
+  std::ofstream out(path, std::ios::binary);
+  out.write(head.data(), static_cast<std::streamsize>(std::min(head.size(), size)));
+  std::string piece(64 * 1024, '\0');
+  for (size_t written = std::min(head.size(), size); written < size; written += piece.size()) {
+    for (char& b : piece) b = static_cast<char>(random() & 0xFF);
+    out.write(piece.data(), static_cast<std::streamsize>(std::min(piece.size(), size - written)));
+  }
+}
+
+std::vector<std::string> curlUpload(int port, const std::string& recipient,
+                                    const std::vector<std::string>& files) {
+  std::vector<std::string> args{"curl",        "-s",
+                                "-S",          "smtp://127.0.0.1:" + std::to_string(port),
+                                "--mail-from", "host@example.org",
+                                "--mail-rcpt", recipient,
+                                "-H",          "Subject: benchmark",
+                                "-F",          "=Your turn is attached.;type=text/plain"};
+  for (const std::string& file : files) {
+    args.push_back("-F");
+    args.push_back("file=@" + file + ";type=application/octet-stream;encoder=base64");
+  }
+  return args;
+}
+
+int sendWithEngine(int argc, char** argv) {
+  platform::Application app(argc, argv, platform::Application::Kind::Headless);
+  send::TSmtpCli client;
+  client.Host = "127.0.0.1";
+  client.Port = argv[2];
+  client.SignOn = "bench.test";
+  client.FromName = "host@example.org";
+  client.RcptName = {"player@example.org"};
+  client.HdrFrom = "\"Host\" <host@example.org>";
+  client.HdrTo = "player@example.org";
+  client.HdrSubject = "benchmark";
+  client.EmailFiles.push_back(argv[3]);
+  client.OnGetData = [](net::TCustomSmtpClient&, int number, char* line, int maxLen, bool& more) {
+    if (number > 1) {
+      more = false;
+      return;
+    }
+    std::snprintf(line, static_cast<size_t>(maxLen), "Your turn is attached.");
+  };
+  int error = -1;
+  bool done = false;
+  client.OnRequestDone = [&](net::TCustomSmtpClient&, net::TSmtpRequest, std::uint16_t e) {
+    error = e;
+    done = true;
+  };
+  for (auto request : {&send::TSmtpCli::Open, &send::TSmtpCli::Mail, &send::TSmtpCli::Quit}) {
+    done = false;
+    (client.*request)();
+    while (!done) platform::waitMessage();
+    if (error != 0) {
+      std::fprintf(stderr, "request failed: %d %s\n", error, client.ErrorMessage().c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace zelvaro::bench
