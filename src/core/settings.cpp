@@ -21,6 +21,47 @@ void readNumberIfPresent(const std::string& path, const std::string& key, int& t
   if (value != NotFound) target = toInteger(NumberFilter(value));
 }
 
+// A key that may be absent without complaint.
+std::string readOptional(const std::string& path, const std::string& key,
+                         const std::string& fallback) {
+  std::string value = ReadKey(path, key);
+  return value == NotFound ? fallback : value;
+}
+
+std::string lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+constexpr std::array<std::pair<MailSecurity, const char*>, 3> kSecurityWords{
+    {{MailSecurity::None, "none"},
+     {MailSecurity::StartTls, "starttls"},
+     {MailSecurity::Tls, "tls"}}};
+constexpr std::array<std::pair<MailAuth, const char*>, 4> kAuthWords{
+    {{MailAuth::Auto, "auto"},
+     {MailAuth::Plain, "plain"},
+     {MailAuth::Login, "login"},
+     {MailAuth::XOAuth2, "xoauth2"}}};
+
+template <typename Value, size_t N>
+std::optional<Value> valueOfWord(const std::array<std::pair<Value, const char*>, N>& words,
+                                 const std::string& text) {
+  const std::string word = lowered(text);
+  for (const auto& [value, name] : words) {
+    if (word == name) return value;
+  }
+  return std::nullopt;
+}
+
+template <typename Value, size_t N>
+std::string wordOfValue(const std::array<std::pair<Value, const char*>, N>& words, Value value) {
+  for (const auto& [candidate, name] : words) {
+    if (candidate == value) return name;
+  }
+  return words.front().second;
+}
+
 std::string readOrComplain(const std::string& path, const std::string& key,
                            const std::string& fallback) {
   std::string value = ReadKey(path, key);
@@ -48,8 +89,28 @@ auto columnWidths(SettingsValue& settings) {
 
 }  // namespace
 
+std::optional<MailSecurity> securityFromText(const std::string& text) {
+  return valueOfWord(kSecurityWords, text);
+}
+
+std::string securityText(MailSecurity security) {
+  return wordOfValue(kSecurityWords, security);
+}
+
+std::optional<MailAuth> authFromText(const std::string& text) {
+  return valueOfWord(kAuthWords, text);
+}
+
+std::string authText(MailAuth auth) {
+  return wordOfValue(kAuthWords, auth);
+}
+
 ServerAddress Settings::serverAddress() const {
-  const std::string smtp = "smtp";
+  // The submission ports the providers publish; plain SMTP keeps its service name.
+  const MailSecurity mode = securityFromText(account.security).value_or(MailSecurity::None);
+  const std::string smtp = mode == MailSecurity::StartTls ? "587"
+                           : mode == MailSecurity::Tls    ? "465"
+                                                          : "smtp";
   if (!server.empty() && server.front() == '[') {
     size_t close = server.find(']');
     if (close != std::string::npos) {
@@ -94,9 +155,13 @@ void loadOptions(const std::string& path, Settings& settings) {
   settings.email = readOrComplain(path, "email", "nobody@nowhere.invalid");
   settings.defalias = readOrComplain(path, "defalias", "yourweirdname");
   settings.logging = readOrComplain(path, "logging", "0") == "1";
-  std::string logfile = ReadKey(path, "logfile");
-  settings.logfile = logfile == NotFound ? "" : logfile;
+  settings.logfile = readOptional(path, "logfile", "");
   settings.overwrite = readOrComplain(path, "overwrite", "0") == "1";
+  settings.account.security = readOptional(path, "security", "none");
+  settings.account.user = readOptional(path, "user", "");
+  settings.account.auth = readOptional(path, "auth", "auto");
+  settings.account.passwordCommand = readOptional(path, "passwordcommand", "");
+  settings.account.caFile = readOptional(path, "cafile", "");
 }
 
 void loadLayout(const std::string& path, Settings& settings) {
@@ -130,7 +195,12 @@ void writeMailOptions(const std::string& path, const Settings& settings) {
                    {"defalias", settings.defalias},
                    {"logging", flagText(settings.logging)},
                    {"logfile", settings.logfile},
-                   {"overwrite", flagText(settings.overwrite)}});
+                   {"overwrite", flagText(settings.overwrite)},
+                   {"security", settings.account.security},
+                   {"user", settings.account.user},
+                   {"auth", settings.account.auth},
+                   {"passwordcommand", settings.account.passwordCommand},
+                   {"cafile", settings.account.caFile}});
 }
 
 }  // namespace zelvaro::core

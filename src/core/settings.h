@@ -4,6 +4,7 @@
 // Settings value at start-up and written back from it at shut-down.
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "core/recent_games.h"
@@ -13,6 +14,31 @@ namespace zelvaro::core {
 struct ServerAddress {
   std::string host;
   std::string port;  // a number or a service name
+};
+
+// How the connection to the server is protected: plain (as always before), STARTTLS after the
+// extended greeting, or TLS from the first byte.
+enum class MailSecurity { None, StartTls, Tls };
+// How the login is made; Auto takes PLAIN, else LOGIN, among what the server offers.
+enum class MailAuth { Auto, Plain, Login, XOAuth2 };
+
+// The settings file's words for them ("none", "starttls", "tls"; "auto", "plain", "login",
+// "xoauth2"), read in any letter case; another word gives nothing.
+std::optional<MailSecurity> securityFromText(const std::string& text);
+std::string securityText(MailSecurity security);
+std::optional<MailAuth> authFromText(const std::string& text);
+std::string authText(MailAuth auth);
+
+// How to reach and log in to the server. Absent keys leave plain SMTP without a login, as before
+// these keys existed. The words are kept as written, so that a misspelt one is refused when
+// mailing instead of guessed.
+struct MailAccount {
+  std::string security = "none";
+  std::string user;  // empty: no login
+  std::string auth = "auto";
+  std::string passwordCommand;  // its first output line is the password (or OAuth2 token)
+  std::string caFile;           // further trusted certificates, PEM
+  bool operator==(const MailAccount&) const = default;
 };
 
 struct WindowGeometry {
@@ -41,9 +67,11 @@ struct Settings {
   std::array<int, 3> rosterColumns{40, 58, 130};  // Send, Player#, Name
   int split = 5;                                  // tenths of the width for the left part
   RecentGames recentGames;
+  MailAccount account;
 
   // "host:port" split at its colon; without one (or for a bare IPv6 address) the port is the
-  // SMTP service. "[v6-address]:port" is understood too.
+  // one that goes with the security: the SMTP service, 587 for STARTTLS, 465 for TLS.
+  // "[v6-address]:port" is understood too.
   ServerAddress serverAddress() const;
 };
 
@@ -67,7 +95,8 @@ void loadLayout(const std::string& path, Settings& settings);
 // Writes newsmtp, the geometry, the column widths, split, progmax, encoding, database and the
 // recent games, appending the keys that are missing.
 void saveSettings(const std::string& path, const Settings& settings);
-// Writes what the settings dialog edits: server, email, defalias, logging, logfile, overwrite.
+// Writes what the settings dialog edits: server, email, defalias, logging, logfile, overwrite,
+// then security, user, auth, passwordcommand and cafile.
 void writeMailOptions(const std::string& path, const Settings& settings);
 
 }  // namespace zelvaro::core

@@ -25,6 +25,7 @@ void copyGlobalOptions(const core::Settings& from, core::Settings& to) {
   to.logging = from.logging;
   to.logfile = from.logfile;
   to.overwrite = from.overwrite;
+  to.account = from.account;
 }
 
 bool closeGlobalOptions(const std::string& settingsPath, const core::Settings& entered) {

@@ -165,6 +165,7 @@ void SettingsDialog::fill(const core::Settings& current) {
   checkBox1_->setChecked(current.logging);
   edit5_->setText(QString::fromStdString(current.logfile));
   checkBox2_->setChecked(current.overwrite);
+  account_ = current.account;
   showLogging(current.logging);
 }
 
@@ -177,6 +178,7 @@ core::Settings SettingsDialog::entered() const {
   values.logging = checkBox1_->isChecked();
   values.logfile = edit5_->text().toStdString();
   values.overwrite = checkBox2_->isChecked();
+  values.account = account_;
   return values;
 }
 

@@ -76,6 +76,7 @@ class SettingsDialog : public FixedDialog {
   std::string settingsPath_;
   Hooks hooks_;
   std::string database_;  // the current database path as far as this dialog knows it
+  core::MailAccount account_;
 
   QLabel* label1_ = nullptr;
   QLineEdit* edit1_ = nullptr;

@@ -166,5 +166,44 @@ TEST(ServerSetting, SplitsHostAndPort) {
   EXPECT_EQ(split("::1"), "::1 | smtp");
 }
 
+TEST(ServerSetting, DefaultPortFollowsTheSecurity) {
+  Settings settings;
+  settings.server = "smtp.example.org";
+  const std::pair<const char*, const char*> cases[] = {
+      {"none", "smtp"}, {"STARTTLS", "587"}, {"tls", "465"}, {"ssl", "smtp"}};
+  for (auto [security, port] : cases) {
+    settings.account.security = security;
+    EXPECT_EQ(settings.serverAddress().port, port) << security;
+  }
+  settings.server = "smtp.example.org:2525";
+  EXPECT_EQ(settings.serverAddress().port, "2525") << "a port given wins";
+}
+
+TEST_F(SettingsFile, MailSecurityKeysAreOptionalAndWrittenAfterTheOthers) {
+  createSettingsIfMissing(path);
+  Settings settings = loadAll();
+  EXPECT_TRUE(shown().empty()) << "absent security keys are not a fault";
+  EXPECT_EQ(securityFromText(settings.account.security), MailSecurity::None);
+  EXPECT_EQ(authFromText(settings.account.auth), MailAuth::Auto);
+  EXPECT_EQ(settings.account.user, "");
+
+  settings.account.security = "starttls";
+  settings.account.user = "host@example.org";
+  settings.account.auth = "xoauth2";
+  settings.account.passwordCommand = "pass show mail, smtp";
+  settings.account.caFile = "/etc/ca.pem";
+  writeMailOptions(path, settings);
+  const Lines written = lines(path);
+  EXPECT_EQ(Lines(written.end() - 5, written.end()),
+            (Lines{"security,starttls", "user,host@example.org", "auth,xoauth2",
+                   "passwordcommand,pass show mail, smtp", "cafile,/etc/ca.pem"}));
+  Settings again = loadAll();
+  EXPECT_EQ(again.account.passwordCommand, "pass show mail, smtp") << "commas stay in the value";
+  EXPECT_EQ(authFromText(again.account.auth), MailAuth::XOAuth2);
+  EXPECT_EQ(securityFromText("Tls"), MailSecurity::Tls);
+  EXPECT_EQ(securityFromText("ssl"), std::nullopt);
+  EXPECT_EQ(authText(MailAuth::Login), "login");
+}
+
 }  // namespace
 }  // namespace zelvaro::core

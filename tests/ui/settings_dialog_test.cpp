@@ -177,7 +177,7 @@ TEST_F(SettingsDialogTest, LoggingSwitchEnablesAndColoursTheLogFileControls) {
   EXPECT_EQ(enabled(), (Strings{"0", "0", "0"}));
 }
 
-TEST_F(SettingsDialogTest, CloseWritesTheSixKeysInOrderAndLeavesTheDatabaseKey) {
+TEST_F(SettingsDialogTest, CloseWritesTheMailKeysInOrderAndLeavesTheDatabaseKey) {
   open();
   type(1, "mail.example.org");
   type(3, "Big Host");
@@ -187,7 +187,8 @@ TEST_F(SettingsDialogTest, CloseWritesTheSixKeysInOrderAndLeavesTheDatabaseKey) 
   EXPECT_TRUE(recorded().texts().empty()) << recorded().texts().front();
   EXPECT_EQ(test::readFile(path), "server,mail.example.org\r\ndatabase," + oldDatabase +
                                       "\r\nemail,host@example.org\r\ndefalias,Big Host\r\n"
-                                      "logging,0\r\nlogfile,\r\noverwrite,1\r\n");
+                                      "logging,0\r\nlogfile,\r\noverwrite,1\r\nsecurity,none\r\n"
+                                      "user,\r\nauth,auto\r\npasswordcommand,\r\ncafile,\r\n");
 }
 
 TEST_F(SettingsDialogTest, LoggingWithoutAFileNameRefusesToClose) {
