@@ -14,6 +14,8 @@
 #include "platform/clock_text.h"
 #include "platform/messages.h"
 #include "platform/socketerrors.h"
+#include "send/credentials.h"
+#include "send/failure_causes.h"
 #include "send/message_hooks.h"
 #include "send/templates.h"
 
@@ -46,6 +48,37 @@ std::string quotedDisplayName(const std::string& name) {
 // The bars follow a message as often as a person can see, not once per line: each setting
 // repaints the window.
 constexpr std::chrono::milliseconds kProgressInterval{40};
+
+net::TSmtpSecurity netSecurity(core::MailSecurity security) {
+  switch (security) {
+    case core::MailSecurity::StartTls:
+      return net::TSmtpSecurity::StartTls;
+    case core::MailSecurity::Tls:
+      return net::TSmtpSecurity::Tls;
+    case core::MailSecurity::None:
+      break;
+  }
+  return net::TSmtpSecurity::None;
+}
+
+net::TSmtpAuthType netAuth(core::MailAuth auth) {
+  switch (auth) {
+    case core::MailAuth::Plain:
+      return net::TSmtpAuthType::Plain;
+    case core::MailAuth::Login:
+      return net::TSmtpAuthType::Login;
+    case core::MailAuth::XOAuth2:
+      return net::TSmtpAuthType::XOAuth2;
+    case core::MailAuth::Auto:
+      break;
+  }
+  return net::TSmtpAuthType::Auto;
+}
+
+void forget(std::string& secret) {
+  std::fill(secret.begin(), secret.end(), '\0');
+  secret.clear();
+}
 
 std::string hourMinuteText(std::time_t when) {
   std::tm local{};
@@ -108,6 +141,7 @@ bool SendSession::run() {
     abandonRequest();
     platform::messages().show(e.what(), platform::MessageKind::Error);
   }
+  forget(_smtp.Password);
   host_.setSendEnabled(true);
   running_ = false;
   return allMailed_;
@@ -133,11 +167,18 @@ void SendSession::runSession() {
   // Nobody selected mails nothing; the bar then stays where it is.
   SessionStep_ = selected_ > 0 ? 100 / selected_ : 0;
   log_.LogLine("Sending to:" + std::to_string(selected_) + "/" + std::to_string(roster.size()));
+  if (selected_ > 0 && !prepareAccount()) {
+    host_.showLogWindow();
+    return;
+  }
   const std::string sender = senderText();
+  stoppedAt_ = 0;
   // The operator may change the roster while the session waits: it is read afresh each time.
-  for (size_t index = 0; index < host_.game().roster.size() && !interrupted_; ++index) {
+  size_t index = 0;
+  for (; index < host_.game().roster.size() && !interrupted_ && stoppedAt_ == 0; ++index) {
     sendEntry(index, sender);
   }
+  if (stoppedAt_ != 0) reportNotMailed(index);
   endSession();
   allMailed_ = !anyFailure_ && !interrupted_ && cleanlyMailed_ == selected_;
 }
@@ -146,6 +187,52 @@ void SendSession::fail(int slot, const std::string& line) {
   anyFailure_ = true;
   log_.LogLine(line);
   failures_.push_back("Player #" + std::to_string(slot) + ": " + line);
+}
+
+// Before anything goes out: the connection's security and the login, with its password.
+bool SendSession::prepareAccount() {
+  const core::Settings& settings = host_.settings();
+  const core::MailAccount& account = settings.account;
+  const auto security = core::securityFromText(account.security);
+  const auto auth = core::authFromText(account.auth);
+  std::string problem;
+  if (!security) {
+    problem =
+        "Unknown security \"" + account.security + "\" in the settings: use none, starttls or tls";
+  } else if (!auth) {
+    problem =
+        "Unknown auth \"" + account.auth + "\" in the settings: use auto, plain, login or xoauth2";
+  } else {
+    _smtp.Security = netSecurity(*security);
+    _smtp.AuthType = netAuth(*auth);
+    _smtp.Username = account.user;
+    _smtp.CaFile = account.caFile;
+    forget(_smtp.Password);
+    if (!account.user.empty()) {
+      Credentials credentials = credentialsFor(account, settings.serverAddress().host,
+                                               [] { platform::processMessages(); });
+      if (credentials.ok) {
+        _smtp.Password = std::move(credentials.password);
+      } else {
+        problem = credentials.problem;
+      }
+    }
+  }
+  if (problem.empty()) return true;
+  anyFailure_ = true;
+  log_.LogLine(problem);
+  failures_.push_back(problem);
+  return false;
+}
+
+// The entries after the one that stopped the session.
+void SendSession::reportNotMailed(size_t from) {
+  const core::Roster& roster = host_.game().roster;
+  for (size_t index = from; index < roster.size(); ++index) {
+    if (!roster[index].sending() || roster[index].addresses().empty()) continue;
+    fail(static_cast<int>(index) + 1,
+         "Not mailed: the session stopped at player #" + std::to_string(stoppedAt_));
+  }
 }
 
 std::string SendSession::senderText() {
@@ -247,6 +334,9 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     failures_.push_back("Player #" + std::to_string(slot) + ": no address to mail to");
   } else if (!outcome.ok()) {
     fail(slot, "Send failed: " + std::to_string(outcome.error) + " " + outcome.message);
+    const FailureCause cause = failureCause(outcome.error, outcome.message, server.host);
+    if (!cause.text.empty()) fail(slot, cause.text);
+    if (cause.stopsSession) stoppedAt_ = slot;
   } else {
     // The server took the message: whatever it said to QUIT, the entry is done.
     if (_smtp.LastResponse().find("221") == std::string::npos) {

@@ -68,6 +68,10 @@ class SendSession {
   // Step 20: true when every file asked for was there.
   bool attachFiles(int slot, const std::vector<std::string>& fields);
   void fillBody();
+  // Security, login and password into the client; false (logged, kept for failures()) when
+  // one of them is missing or wrong, and then nothing is sent.
+  bool prepareAccount();
+  void reportNotMailed(size_t from);
   // The entry is lost: logged, and kept for failures().
   void fail(int slot, const std::string& line);
   void advanceBars();
@@ -126,6 +130,8 @@ class SendSession {
   std::vector<std::string> failures_;
   int selected_ = 0;
   int cleanlyMailed_ = 0;
+  // The slot whose refusal would refuse every further entry too (a login, TLS); 0 while none.
+  int stoppedAt_ = 0;
 };
 
 }  // namespace zelvaro::send

@@ -1,0 +1,78 @@
+#include "send/failure_causes.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "net/tls_errors.h"
+
+namespace zelvaro::send {
+
+namespace {
+
+bool mentions(const std::string& reply, const std::string& word) {
+  auto same = [](char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) ==
+           std::toupper(static_cast<unsigned char>(b));
+  };
+  return std::search(reply.begin(), reply.end(), word.begin(), word.end(), same) != reply.end();
+}
+
+// "500 Server certificate not trusted: <detail> (TLS error #30002)" -> "<detail>".
+std::string tlsDetail(const std::string& reply) {
+  const size_t begin = reply.find(": ");
+  const size_t end = reply.rfind(" (TLS error");
+  if (begin == std::string::npos || end == std::string::npos || end <= begin) return reply;
+  return reply.substr(begin + 2, end - begin - 2);
+}
+
+FailureCause stop(std::string text) {
+  return {std::move(text), true};
+}
+
+}  // namespace
+
+FailureCause failureCause(int error, const std::string& reply, const std::string& host) {
+  const std::string ports = "set Security to STARTTLS (port 587) or TLS (port 465)";
+  switch (error) {
+    case net::tlsStartTlsNotOffered:
+      return stop(
+          "The server does not offer STARTTLS, so nothing was sent in cleartext: set Security to "
+          "TLS (port 465) if the provider offers it, or check the server name.");
+    case net::tlsCertificateNotTrusted:
+    case net::tlsHostNameMismatch:
+      return stop("The certificate of " + host + " was refused (" + tlsDetail(reply) +
+                  "): check the server name; for a self-hosted server put its CA in CA file.");
+    case net::tlsHandshakeFailed:
+    case net::tlsProtocolError:
+      return stop("TLS with " + host +
+                  " failed: check that the port goes with the security (587 for STARTTLS, "
+                  "465 for TLS).");
+    case net::tlsCaFileUnreadable:
+      return stop("The CA file (cafile) could not be read as PEM certificates.");
+    case net::authNotOffered:
+      return stop("The server offers no login this program can use here: " + ports +
+                  ", since many servers offer a login only over TLS, or choose another Auth.");
+    default:
+      break;
+  }
+  // Microsoft's refusals of a password login come as 535 or 550 with these codes.
+  if (mentions(reply, "5.7.30") || mentions(reply, "5.7.139")) {
+    return stop(
+        "The provider accepts only OAuth2 logins: choose XOAUTH2 as Auth and a password command "
+        "that prints an access token.");
+  }
+  if (error == 535 || error == 534) {
+    return stop(
+        "The server refused the user name or password. Gmail, Yahoo, GMX and Fastmail need an "
+        "app password, made in the account's security settings, instead of the account's own.");
+  }
+  if (error == 530) {
+    if (mentions(reply, "STARTTLS") || mentions(reply, "TLS")) {
+      return stop("The server wants TLS first: " + ports + ".");
+    }
+    return stop("The server wants a login: set User and the password in Settings.");
+  }
+  return {};
+}
+
+}  // namespace zelvaro::send

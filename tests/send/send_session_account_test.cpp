@@ -1,0 +1,88 @@
+// A refusal that every further entry would meet too (a login, TLS, the password) stops the
+// session with the cause in plain words; nothing that holds the password is ever logged.
+
+#include "net/tls_errors.h"
+#include "send/failure_causes.h"
+#include "send_session_fixture.h"
+#include "support/scripted_smtp_server.h"
+
+namespace zelvaro::send {
+namespace {
+
+using test::Lines;
+
+class SendSessionAccountTest : public test::SendSessionFixture {
+ protected:
+  SendSessionAccountTest() {
+    host.gameValue.attachResults = false;
+    addEntry("Ann", "1", "ann@example.org");
+    addEntry("Bob", "1", "bob@example.org");
+    addEntry("Cid", "0", "cid@example.org");
+    useServer(server.port());
+  }
+
+  test::ScriptedSmtpServer server;
+};
+
+TEST_F(SendSessionAccountTest, ALoginRefusalStopsAtTheFirstPlayerWithItsCause) {
+  server.greet().reply("530 5.7.0 Authentication required").reply("221 bye").close();
+  SendSession session(host, kTiming);
+  EXPECT_FALSE(session.run());
+  const std::string cause = "The server wants a login: set User and the password in Settings.";
+  EXPECT_EQ(loggedSteps(), test::concat({{gameLine(), "Sending to:2/3"},
+                                         entryLines("Ann", "ann@example.org", {}),
+                                         {"Send failed: 530 530 5.7.0 Authentication required",
+                                          cause, "Not mailed: the session stopped at player #1"}}));
+  EXPECT_EQ(
+      session.failures(),
+      (Lines{"Player #1: Send failed: 530 530 5.7.0 Authentication required", "Player #1: " + cause,
+             "Player #2: Not mailed: the session stopped at player #1"}));
+  EXPECT_TRUE(server.finished()) << "one connection only";
+}
+
+TEST_F(SendSessionAccountTest, NoPasswordSendsNothingAndSaysHowToGiveOne) {
+  host.settingsValue.account.user = "host@example.org";
+  host.settingsValue.account.passwordCommand = "echo s3cret-token >&2; exit 4";
+  SendSession session(host, kTiming);
+  EXPECT_FALSE(session.run());
+  const std::string problem = "The password command (passwordcommand) failed with exit status 4";
+  EXPECT_EQ(loggedSteps(), (Lines{gameLine(), "Sending to:2/3", problem}));
+  EXPECT_EQ(session.failures(), Lines{problem}) << "one line, not one per player";
+  EXPECT_TRUE(host.lastGeneratedShown.empty()) << "nothing was mailed";
+
+  host.settingsValue.account.passwordCommand = "";
+  host.settingsValue.account.security = "ssl";
+  session.run();
+  EXPECT_EQ(session.failures(),
+            Lines{"Unknown security \"ssl\" in the settings: use none, starttls or tls"});
+}
+
+TEST(FailureCause, NamesTheSettingToChange) {
+  auto cause = [](int error, const std::string& reply) {
+    return failureCause(error, reply, "smtp.example.org");
+  };
+  EXPECT_NE(cause(530, "530 5.7.0 Must issue a STARTTLS command first")
+                .text.find("set Security to STARTTLS (port 587) or TLS (port 465)"),
+            std::string::npos);
+  EXPECT_NE(cause(535, "535 5.7.8 Username and Password not accepted").text.find("app password"),
+            std::string::npos);
+  EXPECT_NE(cause(535, "535 5.7.139 Authentication unsuccessful").text.find("XOAUTH2"),
+            std::string::npos);
+  EXPECT_NE(cause(550, "550 5.7.30 Basic authentication is not supported").text.find("OAuth2"),
+            std::string::npos);
+  EXPECT_EQ(cause(net::tlsHostNameMismatch,
+                  "500 Server certificate is for another host name: certificate is for "
+                  "other.example (TLS error #30003)")
+                .text,
+            "The certificate of smtp.example.org was refused (certificate is for other.example): "
+            "check the server name; for a self-hosted server put its CA in CA file.");
+  EXPECT_NE(cause(net::tlsStartTlsNotOffered, "").text.find("nothing was sent in cleartext"),
+            std::string::npos);
+  const FailureCause recipient = cause(550, "550 5.1.1 No such user");
+  EXPECT_EQ(recipient.text, "");
+  EXPECT_FALSE(recipient.stopsSession) << "a refused recipient costs that entry alone";
+  EXPECT_TRUE(cause(535, "535 no").stopsSession);
+}
+
+}  // namespace
+}  // namespace zelvaro::send
