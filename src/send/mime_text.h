@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvaro::send {
 
@@ -19,5 +20,24 @@ std::string attachmentFileName(std::string_view path);
 // A file name between the double quotes of a name= or filename= parameter: a quote or a
 // backslash is escaped, a CR or LF becomes a space.
 std::string quotedParameter(std::string_view name);
+
+// True when every byte is 7-bit ASCII.
+bool isAscii(std::string_view text);
+
+// A header value for readers that expect ASCII: unchanged when it is ASCII, else RFC 2047
+// encoded words (UTF-8, base64) of at most 75 characters, folded onto further lines, never
+// splitting a character.
+std::string encodedWords(std::string_view text);
+
+// A From or To value `"Display Name" <address>` with a display name that is not ASCII: the
+// name as encoded words, the address as it is. Other values come back unchanged.
+std::string encodedMailbox(std::string_view value);
+
+// A parameter `name` of a MIME header line for a file name: `name="abc.m3"` when ASCII, else
+// RFC 2231 `name*=UTF-8''...` with every other byte percent-encoded.
+std::string fileNameParameter(std::string_view name, std::string_view fileName);
+
+// "<random@domain>" for a Message-ID, the domain taken from the return address.
+std::string messageId(std::string_view returnAddress);
 
 }  // namespace zelvaro::send

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "net/random_bits.h"
 #include "net/smtp_limits.h"
@@ -117,7 +118,9 @@ std::string TSmtpCli::TextTransferEncoding() {
   } catch (...) {
     // The body fails again when it is sent, and ends the message there.
   }
-  return highBytes ? "8bit" : "7bit";
+  // Mail servers without 8BITMIME may pass 8-bit text on mangled, or refuse it.
+  if (!highBytes) return "7bit";
+  return Capabilities().eightBitMime ? "8bit" : "quoted-printable";
 }
 
 // Each wire line of a text line is served on its own, so none is ever cut.
@@ -134,6 +137,22 @@ void TSmtpCli::QueueTextLine(const std::string& line) {
 }
 
 void TSmtpCli::DoBuildHeader(std::vector<std::string>& Header) {
+  auto valueOf = [](const std::string& line,
+                    const std::string& name) -> std::optional<std::string> {
+    if (line.size() < name.size() || strncasecmp(line.c_str(), name.c_str(), name.size()) != 0) {
+      return std::nullopt;
+    }
+    return line.substr(name.size());
+  };
+  for (auto line = Header.begin(); line != Header.end(); ++line) {
+    if (auto subject = valueOf(*line, "Subject: ")) {
+      *line = "Subject: " + encodedWords(*subject);
+    } else if (auto from = valueOf(*line, "From: ")) {
+      *line = "From: " + encodedMailbox(*from);
+    } else if (valueOf(*line, "Date: ")) {
+      line = Header.insert(line + 1, "Message-ID: " + messageId(FromName));
+    }
+  }
   if (MimeBoundary.empty() && QuotedPrintableText) {
     Header.push_back("Content-Transfer-Encoding: quoted-printable");
   }
@@ -207,13 +226,13 @@ void TSmtpCli::EndAttachment() {
 }
 
 void TSmtpCli::QueuePartHeader(const std::string& path) {
-  const std::string name = quotedParameter(attachmentFileName(path));
+  const std::string name = attachmentFileName(path);
   PendingLines.push_back("--" + MimeBoundary);
   PendingLines.push_back("Content-Type: application/octet-stream;");
-  PendingLines.push_back("\tname=\"" + name + "\"");
+  PendingLines.push_back("\t" + fileNameParameter("name", name));
   PendingLines.push_back("Content-Transfer-Encoding: base64");
   PendingLines.push_back("Content-Disposition: attachment;");
-  PendingLines.push_back("\tfilename=\"" + name + "\"");
+  PendingLines.push_back("\t" + fileNameParameter("filename", name));
   PendingLines.push_back("");
 }
 

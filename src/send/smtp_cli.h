@@ -47,6 +47,8 @@ class TSmtpCli : public net::TCustomSmtpClient {
   void DoHeaderLine(char* Msg, int Size) override;
   // The base64 lines of an attachment, as many as the block holds.
   bool DoGetDataBlock(std::string& Block, size_t Limit) override;
+  // Subject and display name as encoded words when not ASCII, a Message-ID after the Date,
+  // and the text's transfer encoding when it is not plain ASCII.
   void DoBuildHeader(std::vector<std::string>& Header) override;
 
   virtual void OpenAttachment(AttachmentReader& file, const std::string& path);

@@ -70,7 +70,8 @@ class SmtpClientTest : public ::testing::Test {
   Lines transcript() const {
     static const std::regex date(
         "C: Date: (Sun|Mon|Tue|Wed|Thu|Fri|Sat), [1-9][0-9]? "
-        "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+        "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} "
+        "[+-][0-9]{4}");
     Lines lines = server.transcript();
     for (std::string& line : lines) {
       if (line.rfind("C: Date: ", 0) != 0) continue;

@@ -103,13 +103,15 @@ TEST(MailDate, UsesEnglishNamesAndNoLeadingZeroOnTheDay) {
   when.tm_min = 5;
   when.tm_sec = 3;
   when.tm_wday = 1;
-  EXPECT_EQ(FormatMailDate(when), "Mon, 7 Dec 2026 09:05:03");
+  when.tm_gmtoff = 3600;
+  EXPECT_EQ(FormatMailDate(when), "Mon, 7 Dec 2026 09:05:03 +0100");
 
   when.tm_mon = 6;
   when.tm_mday = 25;
   when.tm_hour = 23;
   when.tm_wday = 6;
-  EXPECT_EQ(FormatMailDate(when), "Sat, 25 Jul 2026 23:05:03");
+  when.tm_gmtoff = -(4 * 3600 + 30 * 60);
+  EXPECT_EQ(FormatMailDate(when), "Sat, 25 Jul 2026 23:05:03 -0430");
 }
 
 TEST(HeaderValues, NeverCarryALineBreak) {

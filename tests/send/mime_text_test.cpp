@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "net/smtp_text.h"
 #include "send/mime_text.h"
 
 namespace zelvaro::send {
@@ -31,6 +32,47 @@ TEST(AttachmentNames, AreTheLastPathComponentQuotedSafely) {
   EXPECT_EQ(quotedParameter("abc.m3"), "abc.m3");
   EXPECT_EQ(quotedParameter("say \"hi\" \\ bye"), "say \\\"hi\\\" \\\\ bye");
   EXPECT_EQ(quotedParameter("two\r\nlines"), "two  lines");
+}
+
+TEST(EncodedWords, StayWithinTheirLengthAndNeverSplitACharacter) {
+  EXPECT_EQ(encodedWords("Turn 5 of abc"), "Turn 5 of abc");
+  EXPECT_EQ(encodedWords("Grüße"), "=?UTF-8?B?R3LDvMOfZQ==?=");
+  // 44 ASCII bytes, then a two-byte character that must not be cut at byte 45.
+  const std::string text = std::string(44, 'a') + "é" + std::string(50, 'b');
+  const std::string words = encodedWords(text);
+  size_t begin = 0;
+  int count = 0;
+  for (;; ++count) {
+    const size_t end = words.find("\r\n ", begin);
+    const std::string word = words.substr(begin, end - begin);
+    EXPECT_LE(word.size(), 75u) << word;
+    EXPECT_EQ(word.rfind("=?UTF-8?B?", 0), 0u) << word;
+    if (end == std::string::npos) break;
+    begin = end + 3;
+  }
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(words.substr(0, words.find("\r\n")),
+            "=?UTF-8?B?" +
+                net::base64Line(reinterpret_cast<const unsigned char*>(text.data()), 44) + "?=");
+}
+
+TEST(EncodedMailbox, EncodesOnlyANameThatIsNotAscii) {
+  EXPECT_EQ(encodedMailbox("\"Game Host\" <h@example.org>"), "\"Game Host\" <h@example.org>");
+  EXPECT_EQ(encodedMailbox("\"Grüße\" <h@example.org>"),
+            "=?UTF-8?B?R3LDvMOfZQ==?= <h@example.org>");
+  EXPECT_EQ(encodedMailbox("h@example.org"), "h@example.org");
+}
+
+TEST(FileNameParameter, QuotesAsciiAndPercentEncodesTheRest) {
+  EXPECT_EQ(fileNameParameter("name", "abc.m3"), "name=\"abc.m3\"");
+  EXPECT_EQ(fileNameParameter("filename", "ä b%.m3"), "filename*=UTF-8''%C3%A4%20b%25.m3");
+}
+
+TEST(MessageId, TakesTheDomainOfTheReturnAddress) {
+  const std::string first = messageId("host@nebula.example");
+  EXPECT_EQ(first.substr(first.find('@')), "@nebula.example>");
+  EXPECT_NE(first, messageId("host@nebula.example")) << "unique";
+  EXPECT_EQ(messageId("nobody").substr(33), "@zelvaro.invalid>");
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "support/aiosmtpd_server.h"
 #include "send_session_fixture.h"
+#include "support/aiosmtpd_server.h"
 
 namespace zelvaro::send {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "support/memory_session_host.h"
 #include "platform/messages.h"
+#include "support/memory_session_host.h"
 #include "support/temp_dir.h"
 
 namespace zelvaro::send {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <ctime>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,25 @@ TEST_F(DeliveryTest, LinesTooLongForTheWireArriveWhole) {
     }
     EXPECT_LE(longest, 998u) << "message " << number;
   }
+}
+
+TEST_F(DeliveryTest, TextThatIsNotAsciiReachesEveryReaderIntact) {
+  client.HdrSubject = "Zug 2405 für Spieler 3 — " + std::string(30, 'x') + " Grüße aus der Galaxis";
+  client.HdrFrom = "\"Jörg Wirt\" <host@example.org>";
+  const std::string longLine = std::string(100, '=') + " é ";
+  memo = {"Grüße, player 3!", longLine};
+  writeAttachment("spielstand-ä ü.m3", "turn");
+  deliver();
+  EXPECT_EQ(server.message(1, "subject"), client.HdrSubject);
+  EXPECT_EQ(server.message(1, "from"), "Jörg Wirt <host@example.org>");
+  EXPECT_EQ(server.message(1, "attachments"), "spielstand-ä ü.m3\n");
+  EXPECT_EQ(server.message(1, "text"), "Grüße, player 3!\r\n" + longLine + "\r\n");
+  const std::string raw = server.message(1, "raw");
+  EXPECT_EQ(raw.find("\xC3"), std::string::npos) << "every byte of the message is ASCII";
+  EXPECT_TRUE(std::regex_search(raw, std::regex("\r\nDate: [A-Z][a-z]{2}, [0-9]{1,2} [A-Z][a-z]{2} "
+                                                "[0-9]{4} [0-9:]{8} [+-][0-9]{4}\r\n")))
+      << raw.substr(0, 600);
+  EXPECT_TRUE(std::regex_search(raw, std::regex("\r\nMessage-ID: <[0-9a-f]+@example\\.org>\r\n")));
 }
 
 }  // namespace

@@ -39,9 +39,13 @@ class SmtpCliTest : public test::SmtpCliFixture {
     EXPECT_EQ(quit(), (End{rqQuit, 0}));
     EXPECT_TRUE(test::waitUntil([this] { return server.finished(); }))
         << ::testing::PrintToString(server.transcript());
+    static const std::regex id("Message-ID: <[0-9a-f]{32}@example\\.org>");
     Lines lines = server.messageLines();
     for (std::string& line : lines) {
       if (line.rfind("Date: ", 0) == 0) line = "Date: <date>";
+      if (line.rfind("Message-ID: ", 0) != 0) continue;
+      EXPECT_TRUE(std::regex_match(line, id)) << line;
+      line = "Message-ID: <id>";
     }
     return lines;
   }
@@ -78,6 +82,7 @@ class SmtpCliTest : public test::SmtpCliFixture {
             "Content-Type: multipart/mixed;",
             "\tboundary=\"" + boundary + "\"",
             "Date: <date>",
+            "Message-ID: <id>",
             "",
             "This is a multipart MIME message.",
             "",
@@ -100,8 +105,8 @@ TEST_F(SmtpCliTest, APlainMessageIsHeaderEmptyLineAndBody) {
   EXPECT_EQ(send(), (Lines{"From: \"Game Host\" <host@example.org>",
                            "Comments: This email was sent with Zelvaro.", "To: player@example.org",
                            "Subject: Turn 2405 of abc", "Mime-Version: 1.0",
-                           "Content-Type: text/plain; charset=\"utf-8\"", "Date: <date>", "",
-                           "Hello player 3,", "..end", "", "bye"}));
+                           "Content-Type: text/plain; charset=\"utf-8\"", "Date: <date>",
+                           "Message-ID: <id>", "", "Hello player 3,", "..end", "", "bye"}));
 }
 
 TEST_F(SmtpCliTest, AttachmentsBecomeBase64PartsWithOneEmptyLineBetween) {
@@ -127,13 +132,28 @@ TEST_F(SmtpCliTest, AnEmptyFileGivesOneEmptyBase64Line) {
                     Lines{"", "", "--" + b + "--"}));
 }
 
-TEST_F(SmtpCliTest, TextWithHighBytesIsDeclaredEightBit) {
-  memo = {"Grüße aus der Galaxis"};
+TEST_F(SmtpCliTest, TextWithHighBytesIsQuotedPrintableWithout8BitMime) {
+  memo = {"Grüße aus der Galaxis", std::string(80, '-') + "é"};
   writeAttachment("abc.m2", "z");
   const Lines lines = send();
   const std::string b = boundaryOf(lines);
-  EXPECT_EQ(lines, (multipartHead(b, "8bit") + Lines{"Grüße aus der Galaxis"} +
-                    partHeader(b, "abc.m2") + Lines{"eg==", "", "--" + b + "--"}));
+  EXPECT_EQ(lines,
+            (multipartHead(b, "quoted-printable") +
+             Lines{"Gr=C3=BC=C3=9Fe aus der Galaxis", std::string(75, '-') + "=", "-----=C3=A9"} +
+             partHeader(b, "abc.m2") + Lines{"eg==", "", "--" + b + "--"}));
+}
+
+TEST_F(SmtpCliTest, SubjectAndNameThatAreNotAsciiBecomeEncodedWords) {
+  memo = {"Grüße"};
+  client.HdrSubject = "Zug für Spieler 3";
+  client.HdrFrom = "\"Jörg \\\"der Wirt\\\"\" <host@example.org>";
+  const Lines plain = send();
+  EXPECT_EQ(Lines(plain.begin(), plain.begin() + 10),
+            (Lines{"From: =?UTF-8?B?SsO2cmcgImRlciBXaXJ0Ig==?= <host@example.org>",
+                   "Comments: This email was sent with Zelvaro.", "To: player@example.org",
+                   "Subject: =?UTF-8?B?WnVnIGbDvHIgU3BpZWxlciAz?=", "Mime-Version: 1.0",
+                   "Content-Type: text/plain; charset=\"utf-8\"", "Date: <date>",
+                   "Message-ID: <id>", "Content-Transfer-Encoding: quoted-printable", ""}));
 }
 
 TEST_F(SmtpCliTest, AnOverlongHeaderLineIsFoldedWholeWithTheCommentAfterIt) {
@@ -172,8 +192,9 @@ TEST_F(AttachmentFailureTest, AFileRemovedAfterItWasListed) {
   memo = {"x"};
   const std::string path = writeAttachment("abc.m3", "data");
   std::filesystem::remove(path);
-  // 9 header lines, 6 of the text part, the text line; the failing file's empty line is not sent.
-  expectAborted("Cannot open attachment " + path + ": No such file or directory", 9 + 6 + 1);
+  // 10 header lines, 6 of the text part, the text line; the failing file's empty line is not
+  // sent.
+  expectAborted("Cannot open attachment " + path + ": No such file or directory", 10 + 6 + 1);
 }
 
 TEST_F(AttachmentFailureTest, AFileThatCannotBeRead) {
@@ -181,7 +202,7 @@ TEST_F(AttachmentFailureTest, AFileThatCannotBeRead) {
   const std::string path = dir.file("folder.m3");
   std::filesystem::create_directory(path);
   client.EmailFiles.push_back(path);
-  expectAborted("Cannot read attachment " + path + ": Is a directory", 9 + 6 + 1 + 8);
+  expectAborted("Cannot read attachment " + path + ": Is a directory", 10 + 6 + 1 + 8);
 }
 
 // A client whose disk fails in the middle of a file.

@@ -47,7 +47,14 @@ SecretService::SecretService() {
                   const_cast<char*>("sh"),
                   folder.data(),
                   nullptr};
-  const int spawned = posix_spawnp(&pid_, "dbus-run-session", &actions, nullptr, argv, environ);
+  // A group of its own: the keyring daemon signals its whole group when the bus goes away.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  const int spawned =
+      posix_spawnp(&pid_, "dbus-run-session", &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   ::close(toChild[0]);
   input_ = toChild[1];
