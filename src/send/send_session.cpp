@@ -14,7 +14,7 @@
 #include "platform/clock_text.h"
 #include "platform/messages.h"
 #include "platform/socketerrors.h"
-#include "send/credentials.h"
+#include "send/account_setup.h"
 #include "send/failure_causes.h"
 #include "send/message_hooks.h"
 #include "send/templates.h"
@@ -48,37 +48,6 @@ std::string quotedDisplayName(const std::string& name) {
 // The bars follow a message as often as a person can see, not once per line: each setting
 // repaints the window.
 constexpr std::chrono::milliseconds kProgressInterval{40};
-
-net::TSmtpSecurity netSecurity(core::MailSecurity security) {
-  switch (security) {
-    case core::MailSecurity::StartTls:
-      return net::TSmtpSecurity::StartTls;
-    case core::MailSecurity::Tls:
-      return net::TSmtpSecurity::Tls;
-    case core::MailSecurity::None:
-      break;
-  }
-  return net::TSmtpSecurity::None;
-}
-
-net::TSmtpAuthType netAuth(core::MailAuth auth) {
-  switch (auth) {
-    case core::MailAuth::Plain:
-      return net::TSmtpAuthType::Plain;
-    case core::MailAuth::Login:
-      return net::TSmtpAuthType::Login;
-    case core::MailAuth::XOAuth2:
-      return net::TSmtpAuthType::XOAuth2;
-    case core::MailAuth::Auto:
-      break;
-  }
-  return net::TSmtpAuthType::Auto;
-}
-
-void forget(std::string& secret) {
-  std::fill(secret.begin(), secret.end(), '\0');
-  secret.clear();
-}
 
 std::string hourMinuteText(std::time_t when) {
   std::tm local{};
@@ -141,7 +110,7 @@ bool SendSession::run() {
     abandonRequest();
     platform::messages().show(e.what(), platform::MessageKind::Error);
   }
-  forget(_smtp.Password);
+  forgetSecret(_smtp.Password);
   host_.setSendEnabled(true);
   running_ = false;
   return allMailed_;
@@ -191,33 +160,8 @@ void SendSession::fail(int slot, const std::string& line) {
 
 // Before anything goes out: the connection's security and the login, with its password.
 bool SendSession::prepareAccount() {
-  const core::Settings& settings = host_.settings();
-  const core::MailAccount& account = settings.account;
-  const auto security = core::securityFromText(account.security);
-  const auto auth = core::authFromText(account.auth);
-  std::string problem;
-  if (!security) {
-    problem =
-        "Unknown security \"" + account.security + "\" in the settings: use none, starttls or tls";
-  } else if (!auth) {
-    problem =
-        "Unknown auth \"" + account.auth + "\" in the settings: use auto, plain, login or xoauth2";
-  } else {
-    _smtp.Security = netSecurity(*security);
-    _smtp.AuthType = netAuth(*auth);
-    _smtp.Username = account.user;
-    _smtp.CaFile = account.caFile;
-    forget(_smtp.Password);
-    if (!account.user.empty()) {
-      Credentials credentials = credentialsFor(account, settings.serverAddress().host,
-                                               [] { platform::processMessages(); });
-      if (credentials.ok) {
-        _smtp.Password = std::move(credentials.password);
-      } else {
-        problem = credentials.problem;
-      }
-    }
-  }
+  const std::string problem =
+      applyAccount(_smtp, host_.settings(), [] { platform::processMessages(); });
   if (problem.empty()) return true;
   anyFailure_ = true;
   log_.LogLine(problem);

@@ -1,0 +1,143 @@
+#include "send/connection_check.h"
+
+#include <chrono>
+#include <optional>
+
+#include "platform/eventloop.h"
+#include "platform/socketerrors.h"
+#include "send/account_setup.h"
+#include "send/failure_causes.h"
+#include "send/smtp_cli.h"
+
+namespace zelvaro::send {
+
+namespace {
+
+const char* const kTestBody[] = {
+    "This is a test message from Zelvaro.",
+    "",
+    "It came through the server and login of your settings, so turns will too.",
+};
+
+// One request at a time, waited for with the event loop; a request that hears nothing for
+// too long is aborted.
+class CheckRun {
+ public:
+  CheckRun(TSmtpCli& client, const CheckOptions& options) : client_(client), options_(options) {
+    client_.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest,
+                                   std::uint16_t error) {
+      if (!error_) error_ = error;
+    };
+    client_.OnDisplay = [this](net::TCustomSmtpClient&, const std::string& line) {
+      lastProgress_ = std::chrono::steady_clock::now();
+      if (!greeting_ && line.rfind("< 2", 0) == 0) greeting_ = line.substr(2);
+      if (options_.onTrace) options_.onTrace(line);
+    };
+    guard_.setInterval(200);
+    guard_.onTick = [this] {
+      if (std::chrono::steady_clock::now() - lastProgress_ >=
+          std::chrono::milliseconds(options_.stallTimeoutMs)) {
+        client_.Abort();
+        if (!error_) error_ = platform::WSAETIMEDOUT;
+      }
+    };
+  }
+
+  // 0, or what the request ended with.
+  int run(void (net::TCustomSmtpClient::*request)()) {
+    error_.reset();
+    lastProgress_ = std::chrono::steady_clock::now();
+    guard_.setEnabled(true);
+    try {
+      (client_.*request)();
+    } catch (const std::exception&) {
+      error_ = platform::WSAEINVAL;
+    }
+    while (!error_ && !platform::applicationTerminating()) platform::waitMessage();
+    guard_.setEnabled(false);
+    return error_.value_or(platform::WSAEINTR);
+  }
+
+  const std::optional<std::string>& greeting() const { return greeting_; }
+
+ private:
+  TSmtpCli& client_;
+  const CheckOptions& options_;
+  platform::Timer guard_;
+  std::optional<int> error_;
+  std::optional<std::string> greeting_;
+  std::chrono::steady_clock::time_point lastProgress_;
+};
+
+std::string capabilityText(const net::SmtpCapabilities& capabilities) {
+  if (capabilities.lines.size() < 2) return "none announced (plain HELO)";
+  std::string text;
+  for (size_t i = 1; i < capabilities.lines.size(); ++i) {
+    const std::string& line = capabilities.lines[i];
+    text += (text.empty() ? "" : ", ") + (line.size() > 4 ? line.substr(4) : line);
+  }
+  return text;
+}
+
+void failed(CheckReport& report, const TSmtpCli& client, int error, const std::string& host) {
+  const std::string& message =
+      client.ErrorMessage().empty() ? platform::SocketErrorText(error) : client.ErrorMessage();
+  report.lines.push_back("Failed: " + std::to_string(error) + " " + message);
+  const FailureCause cause = failureCause(error, message, host);
+  if (!cause.text.empty()) report.lines.push_back(cause.text);
+}
+
+}  // namespace
+
+CheckReport checkConnection(const core::Settings& settings, const CheckOptions& options) {
+  CheckReport report;
+  const core::ServerAddress server = settings.serverAddress();
+  report.lines.push_back("Server: " + server.host + ", port " + server.port + ", security " +
+                         settings.account.security);
+  TSmtpCli client;
+  client.Host = server.host;
+  client.Port = server.port;
+  client.SignOn = server.host;
+  if (std::string problem = applyAccount(client, settings, options.whileWaiting);
+      !problem.empty()) {
+    report.lines.push_back(problem);
+    report.lines.push_back("Connection check failed.");
+    return report;
+  }
+  CheckRun run(client, options);
+  int error = run.run(&net::TCustomSmtpClient::Open);
+  if (run.greeting()) report.lines.push_back("Greeting: " + *run.greeting());
+  if (error == 0) {
+    report.lines.push_back("Capabilities: " + capabilityText(client.Capabilities()));
+    report.lines.push_back(
+        "TLS: " + (client.TlsSummary().empty() ? std::string("not used") : client.TlsSummary()));
+    report.lines.push_back(settings.account.user.empty()
+                               ? std::string("Login: none (no user set)")
+                               : "Login: accepted for " + settings.account.user);
+  }
+  if (error == 0 && options.sendTestMessage) {
+    std::vector<std::string> body(std::begin(kTestBody), std::end(kTestBody));
+    client.OnGetData = [&body](net::TCustomSmtpClient&, int number, char* line, int maxLen,
+                               bool& more) {
+      more = number <= static_cast<int>(body.size());
+      if (more) std::snprintf(line, static_cast<size_t>(maxLen), "%s", body[number - 1].c_str());
+    };
+    client.FromName = settings.email;
+    client.RcptName = {settings.email};
+    client.HdrFrom = settings.email;
+    client.HdrTo = settings.email;
+    client.HdrSubject = "Zelvaro test message";
+    error = run.run(&net::TCustomSmtpClient::Mail);
+    if (error == 0) report.lines.push_back("Test message: accepted for " + settings.email);
+  }
+  if (error != 0) failed(report, client, error, server.host);
+  if (client.Connected()) run.run(&net::TCustomSmtpClient::Quit);
+  client.Abort();
+  platform::processMessages();
+  forgetSecret(client.Password);
+  report.ok = error == 0;
+  report.lines.push_back(report.ok ? "Connection check passed." : "Connection check failed.");
+  return report;
+}
+
+}  // namespace zelvaro::send
