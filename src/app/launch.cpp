@@ -24,6 +24,7 @@ Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& env
   if (!commandLine.usageError.empty()) return Launch::Usage;
   if (commandLine.help) return Launch::Help;
   if (commandLine.version) return Launch::Version;
+  if (commandLine.checkConnection) return Launch::CheckConnection;
   // Whoever names a platform knows what he wants (tests, screenshots, "offscreen" by hand).
   bool screen = !environment.display.empty() || !environment.waylandDisplay.empty() ||
                 !environment.qtPlatform.empty();
@@ -35,6 +36,7 @@ std::string usageText() {
   std::string text =
       "Usage: zelvaro [GAME.zv ...]\n"
       "       zelvaro --send GAME.zv [GAME.zv ...]\n"
+      "       zelvaro --check-connection\n"
       "       zelvaro --help | --version\n"
       "\n"
       "Mails the turns of a play-by-e-mail game of Stars! to its players.\n"

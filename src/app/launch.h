@@ -23,12 +23,13 @@ struct Environment {
 };
 
 enum class Launch {
-  Usage,         // print the usage error and usageText() on standard error, exit 2
-  Help,          // print usageText(), exit 0
-  Version,       // print versionText(), exit 0
-  NeedsDisplay,  // print noDisplayText() on standard error, exit 2
-  Windowed,      // run on the platform the environment names
-  Offscreen,     // run on Qt's offscreen platform: a batch run without a display
+  Usage,            // print the usage error and usageText() on standard error, exit 2
+  Help,             // print usageText(), exit 0
+  Version,          // print versionText(), exit 0
+  CheckConnection,  // check the mail server, the report on standard output, exit 0 or 1
+  NeedsDisplay,     // print noDisplayText() on standard error, exit 2
+  Windowed,         // run on the platform the environment names
+  Offscreen,        // run on Qt's offscreen platform: a batch run without a display
 };
 
 Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& environment);

@@ -10,9 +10,28 @@
 #include "core/settings.h"
 #include "platform/application.h"
 #include "platform/messages.h"
+#include "send/connection_check.h"
 #include "ui/program.h"
 
 namespace zelvaro::app {
+
+namespace {
+
+// The same check as the settings dialog's, for a shell or a script.
+int checkConnection(char** argv) {
+  static int toolkitArgc = 1;
+  platform::Application application(toolkitArgc, argv, platform::Application::Kind::Headless);
+  platform::installMessages(std::make_unique<platform::BatchMessages>());
+  const std::string path = core::settingsFilePath();
+  core::createSettingsIfMissing(path);
+  core::Settings settings;
+  core::loadOptions(path, settings);
+  const send::CheckReport report = send::checkConnection(settings);
+  for (const std::string& line : report.lines) std::cout << line << "\n";
+  return report.ok ? ExitOk : ExitFailed;
+}
+
+}  // namespace
 
 int run(int argc, char** argv) {
   core::CommandLine commandLine =
@@ -27,6 +46,8 @@ int run(int argc, char** argv) {
     case Launch::Version:
       std::cout << versionText();
       return ExitOk;
+    case Launch::CheckConnection:
+      return checkConnection(argv);
     case Launch::NeedsDisplay:
       std::cerr << noDisplayText();
       return ExitUsage;

@@ -41,6 +41,11 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
        [](CommandLine& line, const std::string&) { line.help = true; }},
       {"--version", nullptr, nullptr, "show the version and end",
        [](CommandLine& line, const std::string&) { line.version = true; }},
+      {"--check-connection", nullptr, nullptr,
+       "connect to the mail server of the settings, start TLS, log in and quit,\n"
+       "                   mailing nothing; the report on standard output, exit status 0\n"
+       "                   when it passed",
+       [](CommandLine& line, const std::string&) { line.checkConnection = true; }},
   };
   return switches;
 }

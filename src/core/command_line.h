@@ -22,6 +22,9 @@ struct CommandLine {
   bool batch = false;
   bool help = false;
   bool version = false;
+  // Connect to the mail server of the settings, start TLS, log in and quit; the report on
+  // standard output.
+  bool checkConnection = false;
   // Why the command line cannot be used ("unknown option -x"); empty when it can.
   std::string usageError;
   // The paths in command-line order, exactly as given.

@@ -142,6 +142,7 @@ void MainWindow::createWindows() {
     loadPlayers();
   };
   hooks.showMonitor = [this] { monitor_->showWindow(); };
+  hooks.monitorLine = [this](const std::string& line) { appendMonitorLine(line); };
   settingsDialog_ = std::make_unique<SettingsDialog>(settingsPath_, std::move(hooks));
   about_ = std::make_unique<AboutBox>();
   split_ = std::make_unique<SplitTrackbar>(*this);

@@ -17,6 +17,7 @@
 #include "platform/messages.h"
 #include "ui/decoration_pictures.h"
 #include "ui/global_options.h"
+#include "ui/security_group.h"
 #include "ui/widget_names.h"
 
 namespace zelvaro::ui {
@@ -51,6 +52,8 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
       hooks_(std::move(hooks)) {
   setWindowTitle(QStringLiteral("Settings"));
   buildSmtpGroup();
+  security_ = new SecurityGroup({[this] { return entered(); }, {}, hooks_.monitorLine}, this);
+  addControl(security_);
   buildPanel();
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -165,7 +168,7 @@ void SettingsDialog::fill(const core::Settings& current) {
   checkBox1_->setChecked(current.logging);
   edit5_->setText(QString::fromStdString(current.logfile));
   checkBox2_->setChecked(current.overwrite);
-  account_ = current.account;
+  security_->fill(current.account);
   showLogging(current.logging);
 }
 
@@ -178,7 +181,7 @@ core::Settings SettingsDialog::entered() const {
   values.logging = checkBox1_->isChecked();
   values.logfile = edit5_->text().toStdString();
   values.overwrite = checkBox2_->isChecked();
-  values.account = account_;
+  values.account = security_->entered();
   return values;
 }
 
@@ -202,7 +205,13 @@ void SettingsDialog::showLogging(bool on) {
 
 void SettingsDialog::Button1Click() {
   for (QLabel* line : lines_) line->hide();
-  if (!closeGlobalOptions(settingsPath_, entered())) return;
+  const core::Settings values = entered();
+  // Into the keyring before the check below may keep the dialog open: typed is typed.
+  if (std::string problem = security_->keepPassword(values.serverAddress().host);
+      !problem.empty()) {
+    platform::showMessage(problem);
+  }
+  if (!closeGlobalOptions(settingsPath_, values)) return;
   // A path typed without Enter becomes current too, so the grid never shows another file
   // than the one the database commands work on.
   const QString typed = edit4_->text();

@@ -1,8 +1,8 @@
 #pragma once
 
 // Form3 "Settings": the SMTP server, the return address, the default alias, the player
-// database file and the logging options. The main window opens it with edit(); what the dialog
-// needs from the main window comes through Hooks.
+// database file, the connection's security and login, and the logging options. The main window
+// opens it with edit(); what the dialog needs from the main window comes through Hooks.
 
 #include <QTimer>
 #include <array>
@@ -20,6 +20,10 @@ class QLineEdit;
 class QPushButton;
 
 namespace zelvaro::ui {
+class SecurityGroup;
+}
+
+namespace zelvaro::ui {
 
 class SettingsDialog : public FixedDialog {
   Q_OBJECT
@@ -31,6 +35,8 @@ class SettingsDialog : public FixedDialog {
     std::function<void(const std::string& path)> switchDatabase;
     // Show the SMTP monitor, not modally.
     std::function<void()> showMonitor;
+    // A trace line of a connection check, for the SMTP monitor.
+    std::function<void(const std::string& line)> monitorLine;
   };
 
   SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* parent = nullptr);
@@ -76,7 +82,6 @@ class SettingsDialog : public FixedDialog {
   std::string settingsPath_;
   Hooks hooks_;
   std::string database_;  // the current database path as far as this dialog knows it
-  core::MailAccount account_;
 
   QLabel* label1_ = nullptr;
   QLineEdit* edit1_ = nullptr;
@@ -84,6 +89,7 @@ class SettingsDialog : public FixedDialog {
   QLineEdit* edit3_ = nullptr;
   QLineEdit* edit4_ = nullptr;
   QPushButton* button3_ = nullptr;
+  SecurityGroup* security_ = nullptr;
   QFrame* panel1_ = nullptr;
   QCheckBox* checkBox1_ = nullptr;
   QLineEdit* edit5_ = nullptr;

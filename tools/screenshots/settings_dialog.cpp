@@ -19,6 +19,9 @@ ui::SettingsDialog* settingsDialog(Stage& stage, bool logging) {
   settings.logging = logging;
   settings.logfile = "/home/host/stars/zelvaro.log";
   settings.overwrite = true;
+  settings.account.security = "starttls";
+  settings.account.user = "host@example.org";
+  settings.account.passwordCommand = "pass show mail/smtp.example.org";
   dialog->fill(settings);
   dialog->show();
   return dialog;
