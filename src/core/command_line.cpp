@@ -42,9 +42,9 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
       {"--version", nullptr, nullptr, "show the version and end",
        [](CommandLine& line, const std::string&) { line.version = true; }},
       {"--check-connection", nullptr, nullptr,
-       "connect to the mail server of the settings, start TLS, log in and quit,\n"
-       "                   mailing nothing; the report on standard output, exit status 0\n"
-       "                   when it passed",
+       "connect, start TLS, log in and quit, mailing\n"
+       "                   nothing; the report on standard output, exit\n"
+       "                   status 0 when the server took the login",
        [](CommandLine& line, const std::string&) { line.checkConnection = true; }},
   };
   return switches;
