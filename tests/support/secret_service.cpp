@@ -24,6 +24,12 @@ constexpr const char* kScript =
     "export HOME=\"$1\" XDG_RUNTIME_DIR=\"$1\" XDG_DATA_HOME=\"$1/data\" "
     "XDG_CACHE_HOME=\"$1/cache\"\n"
     "printf test | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 || exit 1\n"
+    // The login collection appears a moment after the unlock: the service is ready once a
+    // probe can be stored in it.
+    "i=0; until printf x | secret-tool store --label=probe zelvaro-probe 1 2>/dev/null; do\n"
+    "  i=$((i+1)); [ $i -gt 200 ] && exit 1; sleep 0.05\n"
+    "done\n"
+    "secret-tool clear zelvaro-probe 1\n"
     "printf '%s\\n' \"$DBUS_SESSION_BUS_ADDRESS\" > \"$1/address.tmp\"\n"
     "mv \"$1/address.tmp\" \"$1/address\"\n"
     "read -r _\n";
@@ -52,8 +58,7 @@ SecretService::SecretService() {
   posix_spawnattr_init(&attributes);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
-  const int spawned =
-      posix_spawnp(&pid_, "dbus-run-session", &actions, &attributes, argv, environ);
+  const int spawned = posix_spawnp(&pid_, "dbus-run-session", &actions, &attributes, argv, environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   ::close(toChild[0]);
