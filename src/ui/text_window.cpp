@@ -35,7 +35,10 @@ void TextWindow::setLineLimit(int lines) {
 }
 
 void TextWindow::appendLine(std::string_view line) {
-  if (lineLimit_ > 0 && pending_.size() >= lineLimit_) pending_.removeFirst();
+  if (lineLimit_ > 0 && pending_.size() >= lineLimit_) {
+    pending_.removeFirst();
+    skipped_ = true;
+  }
   pending_.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
   // A bounded window nobody sees (a batch run's) holds its newest lines in the queue alone,
   // and lays them out only when shown.
@@ -45,6 +48,7 @@ void TextWindow::appendLine(std::string_view line) {
 
 void TextWindow::clear() {
   pending_.clear();
+  skipped_ = false;
   flushTimer_.stop();
   memo_->clear();
   empty_ = true;
@@ -67,6 +71,13 @@ void TextWindow::insertPending(qsizetype count) {
   // Follow the newest line only while the reader is there; someone who scrolled back to read
   // keeps his place.
   const bool follow = !isVisible() || atNewestLine();
+  // Lines dropped from the queue stood between the text and the queue: the text is older than
+  // the newest lines kept, and goes.
+  if (skipped_) {
+    memo_->clear();
+    empty_ = true;
+    skipped_ = false;
+  }
   QTextCursor cursor(memo_->document());
   cursor.movePosition(QTextCursor::End);
   cursor.beginEditBlock();

@@ -63,7 +63,8 @@ class TextWindow : public QWidget {
   QStringList pending_;
   QTimer flushTimer_;
   int lineLimit_ = 0;
-  bool empty_ = true;  // an empty document still holds one block; the first line goes into it
+  bool skipped_ = false;  // the queue dropped lines the text has not shown
+  bool empty_ = true;     // an empty document still holds one block; the first line goes into it
 };
 
 // The SMTP client's conversation with the server: its newest lines, since a big attachment

@@ -94,6 +94,12 @@ TEST(TextWindow, TheMonitorKeepsItsNewestLinesOnlyQueuedOrShown) {
   const QTextDocument& text = *monitor.memo()->document();
   EXPECT_EQ(text.firstBlock().text(), "line 60");
   EXPECT_EQ(text.lastBlock().text(), QString("line %1").arg(limit + 59));
+
+  // Lines dropped unseen leave no gap: a slice shown after them starts the text afresh.
+  appendNumbered(monitor, limit + 60, 2 * limit + 65);
+  monitor.flushTick();
+  EXPECT_EQ(text.blockCount(), TextWindow::kLinesPerTurn);
+  EXPECT_EQ(text.firstBlock().text(), QString("line %1").arg(limit + 65));
 }
 
 TEST(TextWindow, ClosingOnlyHidesAndTheTextStays) {
