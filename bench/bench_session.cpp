@@ -11,6 +11,7 @@
 // runs have no display, as from cron; the probe runs offscreen unless DISPLAY is set (use
 // xvfb-run to paint to a real X server). Settings, home and state live in a throw-away folder.
 
+#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -124,6 +125,12 @@ std::vector<std::string> programEnvironment(const fs::path& folder, int port) {
 
 // ---- the window-mode probe, in the child ----
 
+double threadCpuMs() {
+  timespec time{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+  return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
+}
+
 // `bench_session --window <settings> <game> <result>`: opens the game in the main window, shows
 // the monitor and sends; writes the longest turn of the event loop (ms) to <result>.
 int windowProbe(int argc, char** argv) {
@@ -136,24 +143,31 @@ int windowProbe(int argc, char** argv) {
   window.monitorWindow().showWindow();
   QCoreApplication::processEvents();
   // A timer that wants to tick every millisecond: the longest gap between two ticks is the
-  // longest time the window did not answer.
+  // longest time the window did not answer. The thread's CPU time over that gap tells the work
+  // of the program from the time the system gave to other processes.
   QElapsedTimer clock;
   clock.start();
   qint64 last = 0;
+  double lastCpu = 0;
   qint64 longest = 0;
+  double longestCpu = 0;
   QTimer probe;
   probe.setTimerType(Qt::PreciseTimer);
   probe.setInterval(1);
   QObject::connect(&probe, &QTimer::timeout, [&] {
     const qint64 now = clock.nsecsElapsed();
+    const double cpu = threadCpuMs();
     longest = std::max(longest, now - last);
+    longestCpu = std::max(longestCpu, cpu - lastCpu);
     last = now;
+    lastCpu = cpu;
   });
   last = clock.nsecsElapsed();
+  lastCpu = threadCpuMs();
   probe.start();
   const bool mailed = window.sendGame();
   probe.stop();
-  std::ofstream(argv[4]) << static_cast<double>(longest) / 1e6 << "\n";
+  std::ofstream(argv[4]) << static_cast<double>(longest) / 1e6 << " " << longestCpu << "\n";
   return mailed ? 0 : 1;
 }
 
@@ -203,17 +217,24 @@ class Bench {
   }
 
  private:
-  // Runs a sender that should leave `messages` messages in the sink.
-  Run sending(size_t messages, const std::vector<std::string>& args,
+  // Runs a sender that should leave the game's messages in the sink, the last one at least as
+  // long as the base64 of its files.
+  Run sending(const BenchGame& game, size_t messages, const std::vector<std::string>& args,
               const std::vector<std::string>& environment) {
     const size_t before = sink_.messages();
     Run run = runChild(args, environment);
-    run.ok = run.ok && sink_.messages() - before == messages;
+    size_t base64 = 0;
+    for (const std::string& file : game.players.back().files) base64 += fs::file_size(file) / 3 * 4;
+    run.ok = run.ok && sink_.messages() - before == messages && sink_.lastMessageBytes() >= base64;
     return run;
+  }
+  Run sending(const BenchGame& game, const std::vector<std::string>& args,
+              const std::vector<std::string>& environment) {
+    return sending(game, game.players.size(), args, environment);
   }
 
   Run batch(const BenchGame& game) {
-    return sending(game.players.size(), {ZELVARO_PROGRAM, "/send", game.path}, batchEnvironment_);
+    return sending(game, {ZELVARO_PROGRAM, "/send", game.path}, batchEnvironment_);
   }
 
   Run smtplib(const BenchGame& game) {
@@ -244,15 +265,15 @@ for line in open(sys.argv[2]):
     with smtplib.SMTP("127.0.0.1", port) as server:
         server.send_message(message)
 )";
-    return sending(game.players.size(),
-                   {"python3", "-c", kScript, std::to_string(sink_.port()), manifest}, {});
+    return sending(game, {"python3", "-c", kScript, std::to_string(sink_.port()), manifest}, {});
   }
 
   Run curl(const BenchGame& game) {
     Run all;
     all.ok = true;
     for (const Player& player : game.players) {
-      all += sending(1, zelvaro::bench::curlUpload(sink_.port(), player.address, player.files), {});
+      all += sending(game, 1,
+                     zelvaro::bench::curlUpload(sink_.port(), player.address, player.files), {});
     }
     return all;
   }
@@ -273,18 +294,19 @@ for line in open(sys.argv[2]):
     const std::string& file = game.players[0].files[0];
     const Run curls = curl(game);
     const Run ours = batch(game);
-    const Run engine = sending(1, {self_, "--engine", std::to_string(sink_.port()), file}, {});
+    const Run engine = sending(game, {self_, "--engine", std::to_string(sink_.port()), file}, {});
     const std::string result = (folder_ / "stall.txt").string();
     const std::string settings = (folder_ / "config" / "zelvaro" / "zelvaro.cfg").string();
     const Run window =
-        sending(1, {self_, "--window", settings, game.path, result}, windowEnvironment_);
+        sending(game, {self_, "--window", settings, game.path, result}, windowEnvironment_);
     double stallMs = -1;
-    std::ifstream(result) >> stallMs;
+    double stallCpuMs = -1;
+    std::ifstream(result) >> stallMs >> stallCpuMs;
     row("one 20 MB attachment: `zelvaro /send`", ours, ratio(ours.seconds, curls.seconds, "curl"));
     row("20 MB: the engine alone", engine, ratio(engine.seconds, curls.seconds, "curl"));
     row("20 MB: the window, monitor open", window,
         ratio(window.seconds, ours.seconds, "the batch run") + "; longest loop stall " +
-            figure(stallMs, "ms"));
+            figure(stallMs, "ms") + " (" + figure(stallCpuMs, "ms") + " of it CPU)");
     row("20 MB: `curl -F`", curls);
   }
 
@@ -295,9 +317,11 @@ for line in open(sys.argv[2]):
       const BenchGame game = makeGame(folder_ / name, name, 1, megabytes * kMb, 0);
       const Run ours = batch(game);
       peaks.push_back(ours.peakMb());
+      char difference[48];
+      std::snprintf(difference, sizeof difference, "%+.1f MB against 1 MB",
+                    peaks.back() - peaks.front());
       row("peak memory, " + std::to_string(megabytes) + " MB attachment: `zelvaro /send`", ours,
-          megabytes == 1 ? std::string()
-                         : "+" + figure(peaks.back() - peaks.front(), "MB") + " over 1 MB");
+          megabytes == 1 ? std::string() : difference);
       fs::remove_all(folder_ / name);
     }
   }
