@@ -39,9 +39,11 @@ FailureCause failureCause(int error, const std::string& reply, const std::string
           "The server does not offer STARTTLS, so nothing was sent in cleartext: set Security to "
           "TLS (port 465) if the provider offers it, or check the server name.");
     case net::tlsCertificateNotTrusted:
+      return stop("The certificate of " + host + " was refused (" + tlsDetail(reply) +
+                  "): for a server with a certificate of its own CA, put that CA in CA file.");
     case net::tlsHostNameMismatch:
       return stop("The certificate of " + host + " was refused (" + tlsDetail(reply) +
-                  "): check the server name; for a self-hosted server put its CA in CA file.");
+                  "): check the server name, which must be the one the certificate names.");
     case net::tlsHandshakeFailed:
     case net::tlsProtocolError:
       return stop("TLS with " + host +

@@ -75,9 +75,10 @@ void SettingsDialog::buildSmtpGroup() {
   label1_->setToolTip(QStringLiteral("Double-click to watch the SMTP monitor"));
   label1_->installEventFilter(this);
   edit1_ = named<QLineEdit>("Edit1", group);
-  edit1_->setToolTip(
-      QStringLiteral("The SMTP server as host or host:port, for example smtp.example.org or "
-                     "smtp.example.org:587; without a port, port 25 is used"));
+  edit1_->setToolTip(QStringLiteral(
+      "The SMTP server as host or host:port, for example smtp.example.org or "
+      "smtp.example.org:587; without a port, the one of the security: 25, 587 for STARTTLS, "
+      "465 for TLS"));
   edit1_->setMinimumWidth(320);
   edit2_ = named<QLineEdit>("Edit2", group);
   edit3_ = named<QLineEdit>("Edit3", group);

@@ -8,6 +8,7 @@
 #include "program_run.h"
 #include "support/aiosmtpd_server.h"
 #include "support/temp_dir.h"
+#include "support/test_certificates.h"
 
 namespace zelvaro::test {
 namespace {
@@ -23,7 +24,38 @@ class MailAccountProcessTest : public testing::Test {
                   home.file("players.txt") + "\r\n" + more);
   }
 
+  std::string makeGame() {
+    const std::string outdir = home.file("game");
+    if (std::filesystem::exists(outdir + "/nebula.zv")) return outdir + "/nebula.zv";
+    const std::string command =
+        std::string(ZELVARO_SOURCE_DIR) + "/scripts/make-demo-game '" + outdir + "' >/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return outdir + "/nebula.zv";
+  }
+
+  // aiosmtpd with TLS as `security` says and the login host / s3cret-pw.
+  std::vector<std::string> secureServer(const std::string& security) {
+    return {"security=" + security, "cert=" + certificates.certificateFile(),
+            "key=" + certificates.keyFile(), "user=host", "password=s3cret-pw"};
+  }
+
+  // A /send of the demo game (four players) with this account; the log goes to a file.
+  ProgramRun sendWith(const std::string& server, const std::string& account) {
+    const std::string game = makeGame();
+    writeSettings(server, "logging,1\r\nlogfile," + logFile + "\r\n" + account);
+    return runProgram({"/send", game}, home.path(), noBus);
+  }
+
+  void expectNoSecret(const ProgramRun& run) {
+    for (const std::string* text : {&run.out, &run.err}) {
+      EXPECT_EQ(text->find("s3cret"), std::string::npos) << *text;
+    }
+    EXPECT_EQ(readFile(logFile).find("s3cret"), std::string::npos);
+  }
+
   TempDir home;
+  TestCertificates certificates;
+  const std::string logFile = home.file("session.log");
   // Without a session bus the keyring cannot answer, as under cron.
   const std::map<std::string, std::string> noBus{{"DBUS_SESSION_BUS_ADDRESS", ""}};
 };
@@ -57,6 +89,56 @@ TEST_F(MailAccountProcessTest, ABatchRunWithALoginAndNoPasswordSendsNothing) {
   EXPECT_NE(run.err.find("No password for host@nebula.example@127.0.0.1"), std::string::npos)
       << run.err;
   EXPECT_NE(run.err.find("passwordcommand"), std::string::npos) << run.err;
+}
+
+TEST_F(MailAccountProcessTest, DeliversOverStartTlsAndOverTlsWithTheLogin) {
+  for (const char* security : {"starttls", "tls"}) {
+    AiosmtpdServer server(
+        secureServer(security == std::string("tls") ? "tls" : "require-starttls"));
+    ProgramRun run = sendWith("localhost:" + std::to_string(server.port()),
+                              std::string("security,") + security +
+                                  "\r\nuser,host\r\npasswordcommand,echo s3cret-pw\r\ncafile," +
+                                  certificates.caFile() + "\r\n");
+    EXPECT_EQ(run.status, 0) << security << "\n" << run.err;
+    EXPECT_TRUE(server.hasMessage(4)) << security;
+    expectNoSecret(run);
+  }
+}
+
+TEST_F(MailAccountProcessTest, RefusesAndSendsNothingWhenTheAccountOrTheServerIsWrong) {
+  struct Case {
+    const char* name;
+    const char* serverSecurity;
+    const char* host;
+    std::string account;
+    const char* reason;
+  };
+  const std::string login = "user,host\r\npasswordcommand,echo s3cret-pw\r\n";
+  const std::string trusted = "cafile," + certificates.caFile() + "\r\n";
+  const Case cases[] = {
+      {"wrong password", "tls", "localhost",
+       "security,tls\r\nuser,host\r\npasswordcommand,echo s3cret-wrong\r\n" + trusted,
+       "app password"},
+      {"wrong host name", "tls", "127.0.0.1", "security,tls\r\n" + login + trusted,
+       "check the server name"},
+      {"untrusted certificate", "tls", "localhost", "security,tls\r\n" + login,
+       "put that CA in CA file"},
+      {"no STARTTLS", "none", "localhost", "security,starttls\r\n" + login + trusted,
+       "nothing was sent in cleartext"},
+  };
+  for (const Case& c : cases) {
+    AiosmtpdServer server(secureServer(c.serverSecurity));
+    ProgramRun run = sendWith(std::string(c.host) + ":" + std::to_string(server.port()), c.account);
+    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_FALSE(server.hasMessage(1)) << c.name;
+    EXPECT_EQ(server.mailCommands(), "") << c.name << ": not even a MAIL FROM";
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find("Player #2: Not mailed: the session stopped at player #1"),
+              std::string::npos)
+        << c.name << "\n"
+        << run.err;
+    expectNoSecret(run);
+  }
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(FailureCause, NamesTheSettingToChange) {
                   "other.example (TLS error #30003)")
                 .text,
             "The certificate of smtp.example.org was refused (certificate is for other.example): "
-            "check the server name; for a self-hosted server put its CA in CA file.");
+            "check the server name, which must be the one the certificate names.");
   EXPECT_NE(cause(net::tlsStartTlsNotOffered, "").text.find("nothing was sent in cleartext"),
             std::string::npos);
   const FailureCause recipient = cause(550, "550 5.1.1 No such user");
