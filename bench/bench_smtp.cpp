@@ -1,12 +1,11 @@
 // Delivers one message with an attachment of each given size (MB) to a sink on loopback, once
 // with our SMTP client and once with curl's SMTP upload of the same file as a MIME attachment,
-// and prints wall time, throughput and peak memory of each, and their ratio.
+// and prints wall time, throughput and peak memory of each, and their ratio. Then the same over
+// TLS from the first byte (curl's smtps://), with a throw-away CA made by openssl.
 //
 //   build/bench/bench_smtp [MB ...]        (default: 1 20)
 //
 // Each sender runs as a child process of its own, so its peak memory is its own.
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +14,8 @@
 #include <vector>
 
 #include "support.h"
+#include "support/temp_dir.h"
+#include "support/test_certificates.h"
 
 namespace {
 
@@ -29,35 +30,39 @@ void report(const char* who, double megabytes, const Run& run, size_t wireBytes)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--engine") {
-    return zelvaro::bench::sendWithEngine(argc, argv);
-  }
+  using namespace zelvaro;
+  if (argc >= 4 && std::string(argv[1]) == "--engine") return bench::sendWithEngine(argc, argv);
 
   std::vector<double> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atof(argv[i]));
   if (sizes.empty()) sizes = {1, 20};
 
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("zelvaro-bench-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
-  zelvaro::bench::Sink sink;
-  const std::string port = std::to_string(sink.port());
+  const test::TempDir folder;
+  const test::TestCertificates certificates;
+  bench::Sink plain;
+  bench::Sink tls(certificates.certificateFile(), certificates.keyFile());
   unsigned seed = 1999;
 
-  for (double megabytes : sizes) {
-    const size_t size = static_cast<size_t>(megabytes * 1024 * 1024);
-    const std::string file = (folder / "turn.m1").string();
-    zelvaro::bench::writeRandomFile(file, size, seed++);
-    std::printf("%g MB attachment:\n", megabytes);
-    const Run ours = zelvaro::bench::runChild({self, "--engine", port, file});
+  // caFile empty: plain SMTP.
+  auto compare = [&](const char* how, bench::Sink& sink, double megabytes, const std::string& file,
+                     const std::string& caFile) {
+    std::printf("%g MB attachment, %s:\n", megabytes, how);
+    std::vector<std::string> engine{self, "--engine", std::to_string(sink.port()), file};
+    if (!caFile.empty()) engine.push_back(caFile);
+    const Run ours = bench::runChild(engine);
     report("zelvaro", megabytes, ours, sink.lastMessageBytes());
-    const Run curl = zelvaro::bench::runChild(
-        zelvaro::bench::curlUpload(sink.port(), "player@example.org", {file}));
+    const Run curl =
+        bench::runChild(bench::curlUpload(sink.port(), "player@example.org", {file}, caFile));
     report("curl", megabytes, curl, sink.lastMessageBytes());
     std::printf("  zelvaro/curl: %.2fx the time, %.2fx the memory\n", ours.seconds / curl.seconds,
                 static_cast<double>(ours.peakKb) / static_cast<double>(curl.peakKb));
+  };
+  for (double megabytes : sizes) {
+    const std::string file = folder.file("turn.m1");
+    bench::writeRandomFile(file, static_cast<size_t>(megabytes * 1024 * 1024), seed++);
+    compare("plain SMTP", plain, megabytes, file, {});
+    compare("TLS from the first byte", tls, megabytes, file, certificates.caFile());
   }
-  std::filesystem::remove_all(folder);
   return 0;
 }

@@ -2,6 +2,9 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -11,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +30,20 @@ extern char** environ;
 namespace zelvaro::bench {
 
 Sink::Sink() {
+  start();
+}
+
+Sink::Sink(const std::string& certificateFile, const std::string& keyFile) {
+  tls_ = SSL_CTX_new(TLS_server_method());
+  if (tls_ == nullptr || SSL_CTX_use_certificate_chain_file(tls_, certificateFile.c_str()) != 1 ||
+      SSL_CTX_use_PrivateKey_file(tls_, keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
+    ERR_print_errors_fp(stderr);
+    std::exit(1);
+  }
+  start();
+}
+
+void Sink::start() {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int on = 1;
   ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -47,31 +65,77 @@ Sink::~Sink() {
   ::shutdown(listener_, SHUT_RDWR);
   ::close(listener_);
   thread_.join();
+  SSL_CTX_free(tls_);
 }
 
 void Sink::serve() {
   for (;;) {
     const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;
+    // A TLS server writes its session tickets and the greeting apart: without this the
+    // greeting would wait for the client's delayed acknowledgement.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     session(fd);
     ::close(fd);
   }
 }
 
 namespace {
-void say(int fd, const char* text) {
-  (void)!::write(fd, text, std::strlen(text));
-}
+
+// One accepted connection, plain or TLS (blocking: the sink has a thread of its own).
+class Connection {
+ public:
+  Connection(int fd, SSL_CTX* tls) : fd_(fd) {
+    if (tls == nullptr) return;
+    ssl_ = SSL_new(tls);
+    SSL_set_fd(ssl_, fd);
+    if (SSL_accept(ssl_) != 1) {
+      ERR_print_errors_fp(stderr);
+      SSL_free(ssl_);
+      ssl_ = nullptr;
+      fd_ = -1;
+    }
+  }
+  ~Connection() {
+    if (ssl_ != nullptr) SSL_shutdown(ssl_);
+    SSL_free(ssl_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // As read(2): 0 at the end, below 0 on a failure (a failed handshake included).
+  long read(char* buffer, size_t size) {
+    if (fd_ < 0) return -1;
+    if (ssl_ == nullptr) return ::read(fd_, buffer, size);
+    return SSL_read(ssl_, buffer, static_cast<int>(std::min<size_t>(size, INT_MAX)));
+  }
+
+  void say(const char* text) {
+    const size_t length = std::strlen(text);
+    if (ssl_ != nullptr) {
+      SSL_write(ssl_, text, static_cast<int>(length));
+    } else if (fd_ >= 0) {
+      (void)!::write(fd_, text, length);
+    }
+  }
+
+ private:
+  int fd_;
+  SSL* ssl_ = nullptr;
+};
+
 }  // namespace
 
 void Sink::session(int fd) {
+  Connection connection(fd, tls_);
   std::vector<char> buffer(256 * 1024);
   std::string pending;
   bool inData = false;
   size_t dataBytes = 0;
-  say(fd, "220 sink ready\r\n");
+  connection.say("220 sink ready\r\n");
   for (;;) {
-    const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+    const long count = connection.read(buffer.data(), buffer.size());
     if (count <= 0) return;
     pending.append(buffer.data(), static_cast<size_t>(count));
     for (;;) {
@@ -89,7 +153,7 @@ void Sink::session(int fd) {
         inData = false;
         lastBytes_ = dataBytes - 2;  // less the line end put in front at DATA
         ++messages_;
-        say(fd, "250 sunk\r\n");
+        connection.say("250 sunk\r\n");
         continue;
       }
       const size_t end = pending.find("\r\n");
@@ -103,14 +167,14 @@ void Sink::session(int fd) {
         dataBytes = 0;
         // The end of data is CR LF "." CR LF; a line end in front lets an empty message end.
         pending.insert(0, "\r\n");
-        say(fd, "354 go ahead\r\n");
+        connection.say("354 go ahead\r\n");
       } else if (verb == "QUIT") {
-        say(fd, "221 bye\r\n");
+        connection.say("221 bye\r\n");
         return;
       } else if (verb == "EHLO") {
-        say(fd, "250-sink\r\n250 8BITMIME\r\n");
+        connection.say("250-sink\r\n250 8BITMIME\r\n");
       } else {
-        say(fd, "250 ok\r\n");
+        connection.say("250 ok\r\n");
       }
     }
   }
@@ -173,9 +237,11 @@ void writeRandomFile(const std::string& path, size_t size, unsigned seed, const 
 }
 
 std::vector<std::string> curlUpload(int port, const std::string& recipient,
-                                    const std::vector<std::string>& files) {
+                                    const std::vector<std::string>& files,
+                                    const std::string& caFile) {
+  const std::string url = caFile.empty() ? "smtp://127.0.0.1:" : "smtps://localhost:";
   std::vector<std::string> args{"curl",        "-s",
-                                "-S",          "smtp://127.0.0.1:" + std::to_string(port),
+                                "-S",          url + std::to_string(port),
                                 "--mail-from", "host@example.org",
                                 "--mail-rcpt", recipient,
                                 "-H",          "Subject: benchmark",
@@ -184,6 +250,7 @@ std::vector<std::string> curlUpload(int port, const std::string& recipient,
     args.push_back("-F");
     args.push_back("file=@" + file + ";type=application/octet-stream;encoder=base64");
   }
+  if (!caFile.empty()) args.insert(args.end(), {"--ssl-reqd", "--cacert", caFile});
   return args;
 }
 
@@ -192,6 +259,12 @@ int sendWithEngine(int argc, char** argv) {
   send::TSmtpCli client;
   client.Host = "127.0.0.1";
   client.Port = argv[2];
+  if (argc > 4) {
+    // The test certificate names localhost only.
+    client.Host = "localhost";
+    client.Security = net::TSmtpSecurity::Tls;
+    client.CaFile = argv[4];
+  }
   client.SignOn = "bench.test";
   client.FromName = "host@example.org";
   client.RcptName = {"player@example.org"};

@@ -10,12 +10,16 @@
 #include <thread>
 #include <vector>
 
+struct ssl_ctx_st;
+
 namespace zelvaro::bench {
 
 // A minimal SMTP server on a loopback port, in a thread of its own, one connection at a time.
 class Sink {
  public:
   Sink();
+  // TLS from the first byte of every connection, with this certificate and key (PEM files).
+  Sink(const std::string& certificateFile, const std::string& keyFile);
   ~Sink();
   Sink(const Sink&) = delete;
   Sink& operator=(const Sink&) = delete;
@@ -27,11 +31,13 @@ class Sink {
   size_t messages() const { return messages_; }
 
  private:
+  void start();
   void serve();
   void session(int fd);
 
   int listener_ = -1;
   int port_ = 0;
+  ssl_ctx_st* tls_ = nullptr;
   std::thread thread_;
   std::atomic<size_t> lastBytes_{0};
   std::atomic<size_t> messages_{0};
@@ -60,11 +66,14 @@ void writeRandomFile(const std::string& path, size_t size, unsigned seed,
                      const std::string& head = {});
 
 // curl's SMTP upload of one message with the files attached as base64, as a command line.
+// With `caFile`, over TLS from the first byte (smtps://localhost), trusting that CA.
 std::vector<std::string> curlUpload(int port, const std::string& recipient,
-                                    const std::vector<std::string>& files);
+                                    const std::vector<std::string>& files,
+                                    const std::string& caFile = {});
 
-// The child's side of an engine-alone run: `program --engine <port> <file>` mails the file to
-// the sink with our SMTP client and nothing else; returns the exit status.
+// The child's side of an engine-alone run: `program --engine <port> <file> [<CA file>]` mails
+// the file to the sink with our SMTP client and nothing else, over TLS from the first byte to
+// localhost when a CA file is given; returns the exit status.
 int sendWithEngine(int argc, char** argv);
 
 }  // namespace zelvaro::bench
