@@ -31,9 +31,25 @@ int checkConnection(char** argv) {
   return report.ok ? ExitOk : ExitFailed;
 }
 
+int runProgram(int argc, char** argv);
+
 }  // namespace
 
 int run(int argc, char** argv) {
+  // Whatever escapes is said and ends the run with a failure, never an abort.
+  try {
+    return runProgram(argc, argv);
+  } catch (const std::exception& error) {
+    std::cerr << "zelvaro: " << error.what() << std::endl;
+  } catch (...) {
+    std::cerr << "zelvaro: Unknown exception" << std::endl;
+  }
+  return ExitFailed;
+}
+
+namespace {
+
+int runProgram(int argc, char** argv) {
   core::CommandLine commandLine =
       core::examineCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (chooseLaunch(commandLine, Environment::current())) {
@@ -83,4 +99,5 @@ int run(int argc, char** argv) {
   return status;
 }
 
+}  // namespace
 }  // namespace zelvaro::app

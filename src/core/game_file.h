@@ -4,6 +4,7 @@
 // last-generated text, the body line count and lines, the roster count and entries, the alias.
 // No header, version or checksum.
 
+#include <stdexcept>
 #include <string>
 
 #include "core/game.h"
@@ -18,7 +19,17 @@ namespace zelvaro::core {
 //
 // A count line that is not an integer throws EConvertError; what was read before it stays in
 // `game` (the window shows it with the error's message).
+//
+// A roster count that runs past the end of the file (or is negative), and a roster entry with
+// a name but fewer than three fields, are damage: the whole file is read as it is (entries past
+// the end read as NotFound, as any missing line) and then EGameFileDamaged names what is wrong.
 bool readGameFile(Game& game, StarsHeader& header);
+
+// "Game file damaged: <path>: <what is wrong>"; thrown after the read has completed.
+class EGameFileDamaged : public std::runtime_error {
+ public:
+  EGameFileDamaged(const std::string& path, const std::string& problems);
+};
 
 // Writes the game to game.filePath, all at once (never a truncated file). Leaves the changed
 // flag to the caller.

@@ -137,13 +137,35 @@ std::string defaultDatabasePath() {
 
 void createSettingsIfMissing(const std::string& path) {
   if (fileExists(path)) return;
+  Settings defaults;
+  applyDefaults(defaults);
   const char sep = storeState().KeySeparator;
-  writeAllLines(path,
-                {std::string("server") + sep + "smtp.yourprovider.invalid",
-                 std::string("email") + sep + "yourname@yourprovider.invalid",
-                 std::string("defalias") + sep + "yournamehere", std::string("logging") + sep + "0",
-                 std::string("logfile") + sep, std::string("overwrite") + sep + "0",
-                 std::string("database") + sep + defaultDatabasePath()});
+  writeAllLines(path, {std::string("server") + sep + defaults.server,
+                       std::string("email") + sep + defaults.email,
+                       std::string("defalias") + sep + defaults.defalias,
+                       std::string("logging") + sep + flagText(defaults.logging),
+                       std::string("logfile") + sep + defaults.logfile,
+                       std::string("overwrite") + sep + flagText(defaults.overwrite),
+                       std::string("database") + sep + defaults.database});
+}
+
+void applyDefaults(Settings& settings) {
+  settings.server = "smtp.yourprovider.invalid";
+  settings.email = "yourname@yourprovider.invalid";
+  settings.defalias = "yournamehere";
+  settings.logging = false;
+  settings.logfile.clear();
+  settings.overwrite = false;
+  settings.database = defaultDatabasePath();
+}
+
+std::string readSetting(const std::string& path, const std::string& key) {
+  try {
+    if (fileExists(path)) return ReadKey(path, key);
+  } catch (const EInOutError&) {
+    // Said once already, when the settings were read at start.
+  }
+  return std::string(NotFound);
 }
 
 void loadOptions(const std::string& path, Settings& settings) {

@@ -80,8 +80,14 @@ std::string settingsFilePath();
 // Where the player database is unless the settings say otherwise.
 std::string defaultDatabasePath();
 
-// A missing file is created with the seven defaults, silently.
+// A missing file is created with the seven defaults, silently. A file that cannot be made (a
+// read-only folder, a folder of that name) throws EInOutError; a folder is never written over.
 void createSettingsIfMissing(const std::string& path);
+// The seven values a new file starts with, for a run whose file could not be made.
+void applyDefaults(Settings& settings);
+// A value read when needed (splash, ignoredb): NotFound, and nothing said, when the file is
+// missing or unreadable; the start has told the operator about that already.
+std::string readSetting(const std::string& path, const std::string& key);
 
 // The mail, logging and database options, progmax and encoding. A missing key falls back with
 // a "Bummer!! CFG file sucked; [KEY]" message (progmax and encoding silently). A number that

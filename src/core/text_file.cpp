@@ -1,6 +1,7 @@
 #include "core/text_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,17 +89,79 @@ std::string replacedFile(const std::string& path) {
   return error ? path : target.string();
 }
 
-// Creates a new, empty file beside `target` that no other file is using.
-std::string createTemporaryBeside(const std::string& target, int& fd) {
-  std::filesystem::path file(target);
-  std::string stem = (file.parent_path() / ("." + file.filename().string() + ".tmp")).string();
+// Temporary files beside `target` are named ".<name>.tmp<pid>-<n>", so the process that made one
+// can be told from its name.
+std::string temporaryPrefix(const std::filesystem::path& target) {
+  return "." + target.filename().string() + ".tmp";
+}
+
+// The pid in a temporary file's name, or 0 when the name is not one of ours.
+pid_t ownerOf(const std::string& name, const std::string& prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+  const size_t dash = name.find('-', prefix.size());
+  if (dash == std::string::npos) return 0;
+  const std::string pid = name.substr(prefix.size(), dash - prefix.size());
+  const std::string number = name.substr(dash + 1);
+  auto decimal = [](const std::string& text) {
+    return !text.empty() && text.size() <= 9 &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return decimal(pid) && decimal(number) ? static_cast<pid_t>(std::stoi(pid)) : 0;
+}
+
+// A rewrite killed half-way leaves its temporary file behind; the next rewrite of the same
+// file removes those whose process is gone. Nothing here may stop the rewrite itself.
+void removeStaleTemporaries(const std::filesystem::path& target) {
+  const std::string prefix = temporaryPrefix(target);
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    pid_t owner = ownerOf(name, prefix);
+    if (owner <= 0 || owner == ::getpid()) continue;
+    if (::kill(owner, 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+  }
+}
+
+std::string temporaryName(const std::string& target) {
   static unsigned counter = 0;
+  std::filesystem::path file(target);
+  return (file.parent_path() / temporaryPrefix(file)).string() + std::to_string(::getpid()) + "-" +
+         std::to_string(++counter);
+}
+
+// A file without a name in the folder of `target` (O_TMPFILE): a process killed while writing
+// it leaves nothing behind. -1 where the file system cannot make one.
+int openUnnamedBeside(const std::string& target) {
+  std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  if (folder.empty()) folder = ".";
+  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// Creates a new, empty, named file beside `target` that no other file is using.
+std::string createTemporaryBeside(const std::string& target, int& fd) {
   for (int attempt = 0;; ++attempt) {
-    std::string name = stem + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    std::string name = temporaryName(target);
     fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) return name;
     if (errno != EEXIST || attempt == 100) throw EInOutError("Cannot write", target, errno);
   }
+}
+
+// Gives the unnamed file a name beside `target`, for the rename over it. False when the system
+// cannot link it (no /proc), and the caller writes a named file instead.
+bool nameUnnamed(int fd, const std::string& target, std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = temporaryName(target);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 }  // namespace
@@ -118,23 +181,65 @@ std::optional<std::vector<std::string>> readAllLines(const std::string& path) {
   return splitLines(readUpTo(fd, std::string::npos, path));
 }
 
+namespace {
+
+// Writes the bytes to the open file, with the permissions of the file it replaces, and syncs it.
+void fillTemporary(int fd, const std::string& target, const std::string& bytes,
+                   const std::string& path) {
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  writeFully(fd, bytes, path);
+  if (::fsync(fd) != 0) throw EInOutError("Cannot write", path, errno);
+}
+
+void replaceWith(const std::string& temporary, const std::string& target, const std::string& path) {
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    int error = errno;
+    ::unlink(temporary.c_str());
+    throw EInOutError("Cannot write", path, error);
+  }
+}
+
+}  // namespace
+
 void writeAllLines(const std::string& path, const std::vector<std::string>& lines) {
   const std::string target = replacedFile(path);
+  struct stat info;
+  // A folder of that name is never replaced, whatever it holds.
+  if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    throw EInOutError("Cannot write", path, EISDIR);
+  }
+  removeStaleTemporaries(target);
+  const std::string bytes = withLineEnds(lines);
+
+  if (int unnamed = openUnnamedBeside(target); unnamed >= 0) {
+    FileHandle file(unnamed);
+    fillTemporary(unnamed, target, bytes, path);
+    std::string temporary;
+    if (nameUnnamed(unnamed, target, temporary)) {
+      if (file.close() != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        throw EInOutError("Cannot write", path, error);
+      }
+      replaceWith(temporary, target, path);
+      return;
+    }
+  } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    throw EInOutError("Cannot write", path, errno);
+  }
+
   int fd = -1;
   const std::string temporary = createTemporaryBeside(target, fd);
   FileHandle file(fd);
   try {
-    struct stat old;
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    writeFully(fd, withLineEnds(lines), path);
-    if (::fsync(fd) != 0 || file.close() != 0) throw EInOutError("Cannot write", path, errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-      throw EInOutError("Cannot write", path, errno);
-    }
+    fillTemporary(fd, target, bytes, path);
+    if (file.close() != 0) throw EInOutError("Cannot write", path, errno);
   } catch (...) {
     ::unlink(temporary.c_str());
     throw;
   }
+  replaceWith(temporary, target, path);
 }
 
 std::string readFirstBytes(const std::string& path, size_t count) {

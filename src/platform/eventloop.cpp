@@ -36,17 +36,7 @@ void dispatch(Handler&& handler) {
   try {
     handler();
   } catch (...) {
-    if (pumpDepth > 0) {
-      if (!escaped) escaped = std::current_exception();
-      return;
-    }
-    try {
-      throw;
-    } catch (const std::exception& e) {
-      messages().show(e.what(), MessageKind::Error);
-    } catch (...) {
-      messages().show("Unknown exception", MessageKind::Error);
-    }
+    takeEscapedException();
   }
 }
 
@@ -58,6 +48,20 @@ void pump(QEventLoop::ProcessEventsFlags flags) {
 }
 
 }  // namespace
+
+void takeEscapedException() {
+  if (pumpDepth > 0) {
+    if (!escaped) escaped = std::current_exception();
+    return;
+  }
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    messages().show(e.what(), MessageKind::Error);
+  } catch (...) {
+    messages().show("Unknown exception", MessageKind::Error);
+  }
+}
 
 // One QObject per owner: Qt keeps one posted-event queue per thread, so notifications to all
 // owners come out in the order they went in, and deleting the QObject drops its queued events.

@@ -65,7 +65,13 @@ class Timer {
 
 // An exception that escapes a notification handler or a tick handler leaves through the
 // processMessages() or waitMessage() call that dispatched it (after that call has dispatched the
-// rest); under Application::exec() it is shown to the operator and the loop goes on.
+// rest); under Application::exec() it is shown to the operator and the loop goes on. The same
+// holds for whatever a window's own event or signal handler lets escape (the application
+// object catches it before it leaves the event's delivery).
+
+// Called inside a catch block of a dispatch: keeps the exception for the pumping call that
+// runs the loop, or shows it when no such call runs.
+void takeEscapedException();
 
 // Dispatches every notification, timer tick and window event waiting now, and returns.
 void processMessages();

@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 #include <utility>
 
+#include "core/settings.h"
 #include "core/text_store.h"
 #include "ui/space_art.h"
 #include "ui/texts.h"
@@ -129,7 +130,7 @@ void IntroScreen::FormCreate() {
   Label7->move(Label7->x(), Label7->y() + kCaptionDrop);
   render();
   fadingReset();
-  CheckBox1->setChecked(core::ReadKey(settingsPath_, "splash") == "1");
+  CheckBox1->setChecked(core::readSetting(settingsPath_, "splash") == "1");
   boxtimer->start();
 }
 

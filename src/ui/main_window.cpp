@@ -159,9 +159,11 @@ void MainWindow::createWindows() {
 }
 
 void MainWindow::FormCreate() {
-  guarded([this] {
-    core::createSettingsIfMissing(settingsPath_);
-    core::loadOptions(settingsPath_, settings_);
+  // Without a settings file the run goes on with the values a new one would hold.
+  const bool settingsFile = guarded([this] { core::createSettingsIfMissing(settingsPath_); });
+  if (!settingsFile) core::applyDefaults(settings_);
+  guarded([this, settingsFile] {
+    if (settingsFile) core::loadOptions(settingsPath_, settings_);
     Prog->setMaximum(settings_.progressMaximum);
     loadPlayers();
     game_.roster.clear();
@@ -169,15 +171,17 @@ void MainWindow::FormCreate() {
     showLastGenerated("never");
     game_.lastGenerated = "never";
     try {
-      core::loadLayout(settingsPath_, settings_);
+      if (settingsFile) core::loadLayout(settingsPath_, settings_);
     } catch (...) {
       // What was read before the bad number is the window's all the same.
       applyLayoutSettings();
       throw;
     }
     applyLayoutSettings();
-    settings_.recentGames.load(settingsPath_);
-    recentGamesRead_ = true;
+    if (settingsFile) {
+      settings_.recentGames.load(settingsPath_);
+      recentGamesRead_ = true;
+    }
     refillGameNames();
     setUnchanged();
   });

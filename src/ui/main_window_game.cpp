@@ -85,8 +85,12 @@ void MainWindow::readYear() {
 }
 
 void MainWindow::readGame() {
+  std::string damage;
   try {
     if (!core::readGameFile(game_, header_)) return;
+  } catch (const core::EGameFileDamaged& error) {
+    // The whole file was read all the same: the game is open, with the damage said.
+    damage = error.what();
   } catch (const std::exception& error) {
     // What was read before the fault stays in the window.
     showGame();
@@ -96,6 +100,7 @@ void MainWindow::readGame() {
   showGame();
   enableGameFileItems(true);
   setUnchanged();
+  if (!damage.empty()) platform::showMessage(damage);
 }
 
 void MainWindow::openGameFile(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "ui/program.h"
 
+#include "core/errors.h"
 #include "core/settings.h"
 #include "core/version.h"
 #include "platform/application.h"
@@ -14,7 +15,11 @@ namespace {
 // The windows made with the main window read the settings file as they are made (the intro
 // screen its "do not show" choice), so a first start must have it before them.
 std::unique_ptr<MainWindow> makeMainWindow(const std::string& settingsPath) {
-  core::createSettingsIfMissing(settingsPath);
+  try {
+    core::createSettingsIfMissing(settingsPath);
+  } catch (const core::EInOutError&) {
+    // The creation work tries again and tells the operator why it cannot.
+  }
   return std::make_unique<MainWindow>(settingsPath);
 }
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/settings.h"
 #include "core/text_file.h"
 #include "core/text_store.h"
 #include "platform/messages.h"
@@ -16,6 +17,19 @@ constexpr const char* kHint =
 
 void reportMissing(const std::string& path) {
   platform::showMessage("File not found: " + path);
+}
+
+// A step that fails is told and the next one runs: an activation, and above all a batch run,
+// must get to its end whatever one file does.
+template <typename Step>
+bool guarded(Step&& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception& error) {
+    platform::messages().show(error.what(), platform::MessageKind::Error);
+    return false;
+  }
 }
 
 }  // namespace
@@ -34,10 +48,10 @@ void Startup::examineCommandLine() {
 void Startup::FormActivate() {
   window_.layOut();
   if (batch_) firstActivation_ = false;
-  openPendingGame();
-  showIntroOnce();
-  hintAtEmptyDatabase();
-  window_.sortPlayers();
+  guarded([this] { openPendingGame(); });
+  guarded([this] { showIntroOnce(); });
+  guarded([this] { hintAtEmptyDatabase(); });
+  guarded([this] { window_.sortPlayers(); });
   if (batch_) {
     batch_ = false;
     sendEveryGame();
@@ -58,14 +72,14 @@ void Startup::openPendingGame() {
 void Startup::showIntroOnce() {
   if (!firstActivation_) return;
   firstActivation_ = false;
-  const std::string splash = core::ReadKey(settingsPath_, "splash");
+  const std::string splash = core::readSetting(settingsPath_, "splash");
   if (splash == "0" || splash == core::NotFound) window_.showIntroScreen();
 }
 
 void Startup::hintAtEmptyDatabase() {
   // The hint speaks of the window, which nobody looks at in a batch run.
   if (commandLine_.batch || !window_.databaseEmpty()) return;
-  if (core::ReadKey(settingsPath_, "ignoredb") == "1") return;
+  if (core::readSetting(settingsPath_, "ignoredb") == "1") return;
   const platform::Button answer =
       platform::messages().ask({kHint,
                                 {platform::Button::Ok, platform::Button::Ignore},
@@ -83,15 +97,19 @@ void Startup::sendEveryGame() {
       failed = true;
       continue;
     }
-    window_.openGameFile(path);
-    if (!window_.sendGame()) {
-      failed = true;
-      for (const std::string& failure : window_.sendFailures()) {
-        platform::showMessage(path + ": " + failure);
-      }
-    }
+    bool sent = false;
+    if (!guarded([&] { sent = sendGameFile(path); }) || !sent) failed = true;
   }
   window_.quit(failed ? core::ExitFailed : core::ExitOk);
+}
+
+bool Startup::sendGameFile(const std::string& path) {
+  window_.openGameFile(path);
+  if (window_.sendGame()) return true;
+  for (const std::string& failure : window_.sendFailures()) {
+    platform::showMessage(path + ": " + failure);
+  }
+  return false;
 }
 
 }  // namespace zelvaro::ui

@@ -45,6 +45,8 @@ class Startup {
   void showIntroOnce();
   void hintAtEmptyDatabase();
   void sendEveryGame();
+  // Opens and sends one game; false when an entry was not mailed (each said).
+  bool sendGameFile(const std::string& path);
 
   StartupWindow& window_;
   const core::CommandLine commandLine_;

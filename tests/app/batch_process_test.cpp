@@ -3,9 +3,12 @@
 // status and standard error must tell whether every game went out.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "program_run.h"
 #include "support/aiosmtpd_server.h"
@@ -109,6 +112,93 @@ TEST_F(BatchProcessTest, AnAddressThatCouldSplitACommandIsNeverSent) {
   for (int number : {1, 2}) {
     EXPECT_EQ(server.message(number, "envelope").find("evil"), std::string::npos);
   }
+}
+
+// A settings folder in the way (a folder named zelvaro.cfg, or a read-only folder without the
+// file): said once, the run goes on with the defaults, and the exit status tells.
+TEST_F(BatchProcessTest, ASettingsFileThatCannotBeMadeIsSaidAndTheRunGoesOn) {
+  const std::string game1 = makeGame("game1", 2426);
+  std::filesystem::create_directories(settingsFile);
+  ProgramRun run = send({game1});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.find("zelvaro: Cannot write " + settingsFile + ": Is a directory\n"), 0u)
+      << run.err;
+  EXPECT_NE(run.err.find(game1 + ": Player #1: Send failed:"), std::string::npos)
+      << "mailed with the defaults: " << run.err;
+  EXPECT_TRUE(std::filesystem::is_empty(settingsFile)) << "a folder is never written over";
+}
+
+TEST_F(BatchProcessTest, AReadOnlySettingsFolderIsSaidAndTheRunGoesOn) {
+  const std::string game1 = makeGame("game1", 2426);
+  std::filesystem::create_directories(home.file(".config/zelvaro"));
+  std::filesystem::permissions(
+      home.file(".config/zelvaro"),
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  if (::access(home.file(".config/zelvaro").c_str(), W_OK) == 0) {
+    GTEST_SKIP() << "running as root: a read-only folder is writable all the same";
+  }
+  ProgramRun run = send({game1});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.find("zelvaro: Cannot write " + settingsFile + ": Permission denied\n"), 0u)
+      << run.err;
+  EXPECT_NE(run.err.find(game1 + ": Player #1: Send failed:"), std::string::npos) << run.err;
+}
+
+// Cut after the first of two roster entries, or an entry without an address list: each is said,
+// and the players that could be read are mailed.
+TEST_F(BatchProcessTest, ADamagedGameFileIsSaidAndWhatCouldBeReadIsMailed) {
+  const std::string game = makeGame("game1", 2426);
+  writeSettings(server.port());
+  std::vector<std::string> lines;
+  std::istringstream text(readFile(game));
+  for (std::string line; std::getline(text, line);)
+    lines.push_back(line.substr(0, line.size() - 1));
+  const size_t count = 7 + std::stoul(lines[6]);  // the roster count's line
+  auto damaged = [&](const std::string& rosterCount, const std::vector<std::string>& entries) {
+    std::string bytes;
+    for (size_t i = 0; i < count; ++i) bytes += lines[i] + "\r\n";
+    bytes += rosterCount + "\r\n";
+    for (const std::string& entry : entries) bytes += entry + "\r\n";
+    writeFile(game, bytes);
+    ProgramRun run = send({game});
+    EXPECT_EQ(run.status, 1);
+    const std::string said = "zelvaro: Game file damaged: " + game + ": ";
+    const size_t at = run.err.find(said);
+    EXPECT_NE(at, std::string::npos) << run.err;
+    if (at == std::string::npos) return run.err;
+    return run.err.substr(at + said.size(), run.err.find('\n', at) - at - said.size());
+  };
+  const std::string& first = lines[count + 1];
+  EXPECT_EQ(damaged("2", {first}), "the roster count is 2 but the file ends after 1 entry");
+  EXPECT_EQ(messages(), 1);
+  EXPECT_EQ(damaged("2", {first, "\"Zed\",\"1\""}),
+            "roster entry 2 (\"Zed\",\"1\") has fewer than three fields");
+  EXPECT_EQ(messages(), 2);
+}
+
+// A rewrite goes through a file without a name; a temporary file that a killed run left beside
+// the game file is cleared by the next rewrite, one of a process still running is not.
+TEST_F(BatchProcessTest, RewritesLeaveNoTemporaryFilesAndClearThoseOfDeadRuns) {
+  const std::string game = makeGame("game1", 2426);
+  writeSettings(1);  // nobody listens: the session fails fast and still stamps the game file
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string stale = home.file("game1/.nebula.zv.tmp" + std::to_string(dead) + "-1");
+  const std::string live = home.file("game1/.nebula.zv.tmp" + std::to_string(getpid()) + "-1");
+  writeFile(stale, readFile(game));
+  writeFile(live, "in use");
+  const std::string before = readFile(game);
+
+  send({game});
+
+  EXPECT_NE(readFile(game), before) << "the session rewrote the game file";
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(home.file("game1"))) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".tmp") != std::string::npos) left.push_back(entry.path().string());
+  }
+  EXPECT_EQ(left, std::vector<std::string>{live});
 }
 
 }  // namespace

@@ -115,6 +115,36 @@ TEST_F(GameFile, BadCountStopsTheReadKeepingWhatWasRead) {
   EXPECT_EQ(game.body.front(), "b1");
 }
 
+TEST_F(GameFile, DamagedRostersAreReadWholeAndNamed) {
+  const Lines head{"Orion", "u", "s", "1", "0", "never", "0"};
+  Game game;
+  auto damage = [&](const Lines& roster) {
+    Lines lines = head;
+    lines.insert(lines.end(), roster.begin(), roster.end());
+    file("orion.zv", lines);
+    game = Game{};
+    game.filePath = path;
+    try {
+      readGameFile(game, header);
+    } catch (const EGameFileDamaged& e) {
+      EXPECT_FALSE(game.changed) << "the read went to its end";
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  const std::string prefix = "Game file damaged: " + path + ": ";
+  EXPECT_EQ(damage({"2", "\"Ann\",\"1\",\"a@x\""}),
+            prefix + "the roster count is 2 but the file ends after 1 entry");
+  EXPECT_EQ(game.roster.front().name(), "Ann") << "what could be read is read";
+  EXPECT_EQ(damage({"999999999"}),
+            prefix + "the roster count is 999999999 but the file ends after 0 entries");
+  EXPECT_EQ(damage({"-1"}), prefix + "the roster count -1 is negative");
+  EXPECT_EQ(damage({"3", "\"Ann\",\"1\"", ",0", "\"\",\"1\"", "alias"}),
+            prefix + "roster entry 1 (\"Ann\",\"1\") has fewer than three fields")
+      << "blank player numbers have no name and need no more";
+  EXPECT_EQ(damage({"2", "\"Ann\",\"1\",\"a@x\"", ",0", "alias"}), "");
+}
+
 TEST_F(GameFile, RosterIsNotLimitedOnReading) {
   Game game;
   game.filePath = path;

@@ -1,6 +1,8 @@
 // The File menu and the recent games of the main window: opening, saving, the save-changes
 // question and what each of its answers does to every command.
 
+#include <filesystem>
+
 #include "main_window_test.h"
 
 namespace zelvaro::test {
@@ -70,6 +72,34 @@ TEST_F(MainWindowTest, PickingAGameWhoseFileIsGoneLeavesAnEmptyGameNamedAfterIt)
   EXPECT_EQ(find<QLineEdit>("subject")->text().toStdString(), "");
   EXPECT_EQ(gamename()->currentText().toStdString(), "Gone");
   EXPECT_TRUE(enabled("Save1"));
+}
+
+TEST_F(MainWindowTest, ADamagedGameFileOpensWithTheDamageSaid) {
+  start();
+  const std::string path = writeGame("Orion");
+  std::string text = readFile(path);
+  text.erase(text.find(",0\r\n"));  // cut after the first of the two roster entries
+  writeFile(path, text);
+
+  openThroughMenu(path);
+
+  EXPECT_EQ(shown(), (std::vector<std::string>{"Game file damaged: " + path +
+                                               ": the roster count is 2 but the file ends "
+                                               "after 1 entry"}));
+  EXPECT_EQ(window->contestors().cell(0, 2), "Ann");
+  EXPECT_EQ(window->game().filePath, path);
+  EXPECT_TRUE(enabled("Save1"));
+}
+
+TEST_F(MainWindowTest, ASettingsFolderInTheWayIsSaidOnceAndTheDefaultsServe) {
+  settingsPath = dir.file("folder.cfg");
+  std::filesystem::create_directory(settingsPath);
+  start();
+  EXPECT_EQ(shown(),
+            (std::vector<std::string>{"Cannot write " + settingsPath + ": Is a directory"}));
+  EXPECT_EQ(window->settings().defalias, "yournamehere");
+  EXPECT_EQ(window->settings().database, core::defaultDatabasePath());
+  EXPECT_TRUE(std::filesystem::is_directory(settingsPath));
 }
 
 TEST_F(MainWindowTest, SaveAsAppendsTheExtensionOnlyWhenItIsMissing) {

@@ -68,5 +68,13 @@ TEST_F(ProgramTest, ClosingTheMainWindowEndsTheProgramWithOtherWindowsOpen) {
   program->window().aboutBox().hide();
 }
 
+TEST_F(ProgramTest, AnExceptionFromAWindowsHandlerIsShownAndTheLoopGoesOn) {
+  startProgram({});
+  QTimer::singleShot(0, &program->window(), [] { throw std::runtime_error("handler failed"); });
+  QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(7); });
+  EXPECT_EQ(QApplication::exec(), 7);
+  EXPECT_EQ(shown(), (std::vector<std::string>{"handler failed"}));
+}
+
 }  // namespace
 }  // namespace zelvaro::test
