@@ -724,7 +724,11 @@ void TCustomSmtpClient::Vrfy() {
 
 void TCustomSmtpClient::MailFrom() {
   FStep = TSmtpStep::MailFrom;
-  ExecCommand(rqMailFrom, "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">", {250}, nullptr);
+  const std::string parameters = singleLine(trimmed(MailParameters));
+  ExecCommand(rqMailFrom,
+              "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">" +
+                  (parameters.empty() ? "" : " " + parameters),
+              {250}, nullptr);
 }
 
 void TCustomSmtpClient::Rset() {

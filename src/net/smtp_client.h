@@ -110,6 +110,8 @@ class TCustomSmtpClient {
   std::string Port = "smtp";
   std::string SignOn;  // argument of HELO; empty: this machine's host name
   std::string FromName;
+  // After MAIL FROM's address, for instance "BODY=8BITMIME"; empty: nothing.
+  std::string MailParameters;
   std::vector<std::string> RcptName;
   std::string HdrFrom;
   std::string HdrTo;  // also the argument of VRFY

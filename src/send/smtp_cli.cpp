@@ -54,6 +54,11 @@ TSmtpCli::TSmtpCli() {
 
 TSmtpCli::~TSmtpCli() = default;
 
+void TSmtpCli::MailFrom() {
+  MailParameters = TextTransferEncoding() == "8bit" ? "BODY=8BITMIME" : "";
+  TCustomSmtpClient::MailFrom();
+}
+
 void TSmtpCli::Data() {
   TextPartPending = true;
   AttachmentIndex = 0;
@@ -63,6 +68,7 @@ void TSmtpCli::Data() {
   if (AttachmentFile.isOpen()) AttachmentFile.close();
   const std::string encoding = TextTransferEncoding();
   QuotedPrintableText = encoding == "quoted-printable";
+  PlainTextEncoding = encoding;
   if (EmailFiles.empty()) {
     MimeBoundary.clear();
   } else {
@@ -153,8 +159,9 @@ void TSmtpCli::DoBuildHeader(std::vector<std::string>& Header) {
       line = Header.insert(line + 1, "Message-ID: " + messageId(FromName));
     }
   }
-  if (MimeBoundary.empty() && QuotedPrintableText) {
-    Header.push_back("Content-Transfer-Encoding: quoted-printable");
+  // 7bit is what a message without the line means.
+  if (MimeBoundary.empty() && PlainTextEncoding != "7bit") {
+    Header.push_back("Content-Transfer-Encoding: " + PlainTextEncoding);
   }
   TCustomSmtpClient::DoBuildHeader(Header);
 }

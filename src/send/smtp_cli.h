@@ -39,6 +39,8 @@ class TSmtpCli : public net::TCustomSmtpClient {
 
   EmailFileList EmailFiles;
 
+  // The message says how its text goes before MAIL FROM, as 8BITMIME asks.
+  void MailFrom() override;
   void Data() override;
 
  protected:
@@ -76,6 +78,7 @@ class TSmtpCli : public net::TCustomSmtpClient {
   bool TextPartPending = false;
   int TextLineNumber = 0;
   bool QuotedPrintableText = false;
+  std::string PlainTextEncoding = "7bit";
   std::vector<char> TextBuffer;
 };
 

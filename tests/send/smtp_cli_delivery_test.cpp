@@ -164,5 +164,34 @@ TEST_F(DeliveryTest, TextThatIsNotAsciiReachesEveryReaderIntact) {
   EXPECT_TRUE(std::regex_search(raw, std::regex("\r\nMessage-ID: <[0-9a-f]+@example\\.org>\r\n")));
 }
 
+// A login makes the client greet with EHLO, and aiosmtpd announces 8BITMIME.
+class EightBitDeliveryTest : public test::SmtpCliFixture {
+ protected:
+  test::AiosmtpdServer server{{"user=host", "password=pw"}};
+};
+
+TEST_F(EightBitDeliveryTest, TextGoesAsItIsWhereTheServerAnnouncedIt) {
+  client.Username = "host";
+  client.Password = "pw";
+  client.Port = std::to_string(server.port());
+  std::vector<std::string> commands;
+  client.OnCommand = [&commands](net::TCustomSmtpClient&, const std::string& line) {
+    commands.push_back(line);
+  };
+  memo = {"Grüße, player 3!"};
+  ASSERT_EQ(open(), (End{net::rqOpen, 0})) << client.ErrorMessage();
+  ASSERT_TRUE(client.Capabilities().eightBitMime);
+  ASSERT_EQ(mail(), (End{net::rqMail, 0})) << client.ErrorMessage();
+  ASSERT_EQ(quit(), (End{net::rqQuit, 0}));
+  EXPECT_NE(
+      std::find(commands.begin(), commands.end(), "MAIL FROM:<host@example.org> BODY=8BITMIME"),
+      commands.end())
+      << ::testing::PrintToString(commands);
+  ASSERT_TRUE(test::waitUntil([this] { return server.hasMessage(1); }));
+  EXPECT_NE(server.message(1, "raw").find("Content-Transfer-Encoding: 8bit\r\n"),
+            std::string::npos);
+  EXPECT_EQ(server.message(1, "text"), "Grüße, player 3!\r\n");
+}
+
 }  // namespace
 }  // namespace zelvaro::send
