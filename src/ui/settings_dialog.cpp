@@ -52,7 +52,8 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
       hooks_(std::move(hooks)) {
   setWindowTitle(QStringLiteral("Settings"));
   buildSmtpGroup();
-  security_ = new SecurityGroup({[this] { return entered(); }, {}, hooks_.monitorLine}, this);
+  security_ = new SecurityGroup(
+      {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, this);
   addControl(security_);
   buildPanel();
 

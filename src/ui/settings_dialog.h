@@ -37,6 +37,8 @@ class SettingsDialog : public FixedDialog {
     std::function<void()> showMonitor;
     // A trace line of a connection check, for the SMTP monitor.
     std::function<void(const std::string& line)> monitorLine;
+    // Keeps a typed password; the desktop keyring when not set.
+    std::function<std::string(const std::string& key, const std::string& secret)> storePassword;
   };
 
   SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* parent = nullptr);

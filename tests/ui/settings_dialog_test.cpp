@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,13 @@ class SettingsDialogTest : public testing::Test {
                            switched.push_back(database);
                            grid = core::PlayerDatabase(database).loadRows();
                          },
-                         [this] { ++monitorShown; }}};
+                         [this] { ++monitorShown; },
+                         {},
+                         [this](const std::string& key, const std::string& secret) {
+                           kept[key] = secret;
+                           return std::string();
+                         }}};
+  std::map<std::string, std::string> kept;  // the keyring's part
 };
 
 TEST_F(SettingsDialogTest, EveryControlHasItsNameAndCaption) {
@@ -189,6 +196,17 @@ TEST_F(SettingsDialogTest, CloseWritesTheMailKeysInOrderAndLeavesTheDatabaseKey)
                                       "\r\nemail,host@example.org\r\ndefalias,Big Host\r\n"
                                       "logging,0\r\nlogfile,\r\noverwrite,1\r\nsecurity,none\r\n"
                                       "user,\r\nauth,auto\r\npasswordcommand,\r\ncafile,\r\n");
+}
+
+TEST_F(SettingsDialogTest, CloseKeepsATypedPasswordInTheKeyringOnly) {
+  open();
+  control<QLineEdit>("UserEdit")->setText(QStringLiteral("host"));
+  QTest::keyClicks(control<QLineEdit>("PasswordEdit"), QStringLiteral("s3cret"));
+  click("Button1");
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(kept, (std::map<std::string, std::string>{{"host@old.server", "s3cret"}}));
+  EXPECT_EQ(key("user"), "host");
+  EXPECT_EQ(test::readFile(path).find("s3cret"), std::string::npos);
 }
 
 TEST_F(SettingsDialogTest, LoggingWithoutAFileNameRefusesToClose) {
