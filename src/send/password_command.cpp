@@ -20,7 +20,12 @@ constexpr int kPollSliceMs = 100;
 
 std::string statusText(int status) {
   if (WIFSIGNALED(status)) return "was ended by signal " + std::to_string(WTERMSIG(status));
-  return "failed with exit status " + std::to_string(WEXITSTATUS(status));
+  const int code = WEXITSTATUS(status);
+  // The shell's own statuses for a command it could not run.
+  const char* meaning = code == 127   ? " (command not found)"
+                        : code == 126 ? " (not executable)"
+                                      : "";
+  return "failed with exit status " + std::to_string(code) + meaning;
 }
 
 std::chrono::milliseconds timeLeft(std::chrono::steady_clock::time_point deadline) {

@@ -26,7 +26,7 @@ TEST(PasswordCommand, FailuresNameTheStatusButNeverTheOutput) {
       {"echo hunter2 >&2; true", "printed no password (exit status 0)"},
       {"printf '\\nhunter2\\n'", "printed no password"},
       {"kill -9 $$", "was ended by signal 9"},
-      {"no-such-command-here", "exit status 127"},
+      {"no-such-command-here", "exit status 127 (command not found)"},
   };
   for (auto [command, expected] : cases) {
     CommandSecret answer = runPasswordCommand(command);

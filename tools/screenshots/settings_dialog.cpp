@@ -2,17 +2,19 @@
 
 #include "ui/settings_dialog.h"
 #include "shots.h"
+#include "ui/security_group.h"
 
 namespace zelvaro::shots {
 
 namespace {
 
-ui::SettingsDialog* settingsDialog(Stage& stage, bool logging) {
+ui::SettingsDialog* settingsDialog(Stage& stage, bool logging,
+                                   const std::string& server = "smtp.example.org:587") {
   static ui::SettingsDialog* dialog = nullptr;
   if (dialog == nullptr)
     dialog = stage.keep<ui::SettingsDialog>(stage.settingsPath, ui::SettingsDialog::Hooks{});
   core::Settings settings;
-  settings.server = "smtp.example.org:587";
+  settings.server = server;
   settings.email = "host@example.org";
   settings.defalias = "Captain Slowpoke";
   settings.database = "/home/host/.config/zelvaro/database.txt";
@@ -34,6 +36,12 @@ void addSettingsShots(std::vector<Shot>& shots) {
                    [](Stage& stage) -> QWidget* { return settingsDialog(stage, true); }});
   shots.push_back({"settings-logging-off",
                    [](Stage& stage) -> QWidget* { return settingsDialog(stage, false); }});
+  shots.push_back({"settings-check-failed", [](Stage& stage) -> QWidget* {
+                     // Nobody listens on port 1: the report ends with the refusal.
+                     ui::SettingsDialog* dialog = settingsDialog(stage, false, "127.0.0.1:1");
+                     dialog->findChild<ui::SecurityGroup*>()->checkClick();
+                     return dialog;
+                   }});
   shots.push_back({"settings-idle", [](Stage& stage) -> QWidget* {
                      ui::SettingsDialog* dialog = settingsDialog(stage, false);
                      dialog->Timer1Timer();    // as if left open for 70 s
