@@ -25,6 +25,28 @@ const CommandLineSwitch* findSwitch(const std::string& argument) {
   return nullptr;
 }
 
+void refuse(CommandLine& line, const std::string& why) {
+  if (line.usageError.empty()) line.usageError = why;
+}
+
+// "3,7" into the set; false when an item is not a player number from 1 to 16.
+bool addPlayerNumbers(const std::string& list, std::set<int>& numbers) {
+  size_t begin = 0;
+  for (;;) {
+    const size_t end = list.find(',', begin);
+    const std::string item = list.substr(begin, end - begin);
+    if (item.empty() || item.size() > 2 ||
+        !std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      return false;
+    }
+    const int number = std::stoi(item);
+    if (number < 1 || number > 16) return false;
+    numbers.insert(number);
+    if (end == std::string::npos) return true;
+    begin = end + 1;
+  }
+}
+
 void addPath(CommandLine& line, const std::string& path) {
   line.paths.push_back(path);
   line.pendingGameFile = path;
@@ -46,6 +68,17 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
        "                   nothing; the report on standard output, exit\n"
        "                   status 0 when the server took the login",
        [](CommandLine& line, const std::string&) { line.checkConnection = true; }},
+      {"--again", nullptr, nullptr, "with --send: mail the players already mailed once more",
+       [](CommandLine& line, const std::string&) { line.again = true; }},
+      {"--only", nullptr, "LIST", "with --send: mail only these player numbers (--only 3,7)",
+       [](CommandLine& line, const std::string& list) {
+         if (!addPlayerNumbers(list, line.only)) {
+           refuse(line, "--only needs player numbers from 1 to 16, as in --only 3,7");
+         }
+       }},
+      {"--strict", nullptr, nullptr,
+       "with --send: do not mail a player whose file is missing or empty either",
+       [](CommandLine& line, const std::string&) { line.strict = true; }},
   };
   return switches;
 }
@@ -63,17 +96,20 @@ CommandLine examineCommandLine(const std::vector<std::string>& arguments) {
       std::string value;
       if (known->valueName != nullptr) {
         if (i + 1 == arguments.size()) {
-          if (line.usageError.empty()) line.usageError = argument + " needs " + known->valueName;
+          refuse(line, argument + " needs " + known->valueName);
           break;
         }
         value = arguments[++i];
       }
       known->apply(line, value);
     } else if (!argument.empty() && argument.front() == '-') {
-      if (line.usageError.empty()) line.usageError = "unknown option " + argument;
+      refuse(line, "unknown option " + argument);
     } else {
       addPath(line, argument);
     }
+  }
+  if ((line.again || line.strict || !line.only.empty()) && !line.batch) {
+    refuse(line, "--again, --only and --strict go with --send");
   }
   return line;
 }

@@ -5,6 +5,7 @@
 // opens. Every switch is a row of one table (command_line.cpp); an argument starting with "-"
 // that no row knows is a usage error, and "--" ends the switches for paths that start with "-".
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct CommandLine {
   // The last path named: opened at the first activation.
   std::string pendingGameFile;
   int fileCount = 0;
+
+  // What the send run is asked beyond the games.
+  bool again = false;   // mail players the journal has as mailed
+  bool strict = false;  // refuse players with a missing or empty file too
+  std::set<int> only;   // when not empty, only these player numbers
 
   const std::vector<std::string>& gameFiles() const { return paths; }
   // Several paths only make sense for a batch run; otherwise the last one wins.

@@ -27,7 +27,7 @@ struct Game {
   std::string filePath;  // empty while the game has no game file
   bool changed = false;
   int year = 1999;
-  std::string basePath;  // the universe path up to the dot of its first ".xy"
+  std::string basePath;  // the universe path without its ".xy", the dot kept
 
   // Back to an empty game: fields, roster, flags, alias and year. The file path, the
   // last-generated text, the changed flag and the base path are left to the caller.

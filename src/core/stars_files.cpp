@@ -1,6 +1,7 @@
 #include "core/stars_files.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/text_file.h"
 #include "core/text_store.h"
@@ -15,12 +16,31 @@ bool StarsHeader::check(const std::string& path) {
 }
 
 std::string basePathOf(const std::string& universePath) {
-  size_t found = universePath.find(".xy");
-  return found == std::string::npos ? std::string() : universePath.substr(0, found + 1);
+  const size_t name = universePath.find_last_of("/\\") + 1;  // 0 when there is no folder
+  const size_t dot = universePath.rfind('.');
+  if (dot == std::string::npos || dot < name) return {};
+  return LowerCase(universePath.substr(dot)) == ".xy" ? universePath.substr(0, dot + 1)
+                                                      : std::string();
 }
 
-std::string basePathAnyCase(const std::string& universePath) {
-  return universePath.substr(0, basePathOf(LowerCase(universePath)).size());
+std::string existingName(const std::string& path) {
+  if (fileExists(path)) return path;
+  const std::filesystem::path wanted(path);
+  const std::string name = LowerCase(wanted.filename().string());
+  const std::filesystem::path folder =
+      wanted.has_parent_path() ? wanted.parent_path() : std::filesystem::path(".");
+  std::error_code error;
+  std::filesystem::directory_iterator entries(folder, error);
+  if (error || name.empty()) return path;
+  // Names that differ only by case: the one that sorts first, so every run picks the same.
+  std::string found;
+  for (const auto& entry : entries) {
+    const std::string candidate = entry.path().filename().string();
+    if (LowerCase(candidate) != name || !entry.is_regular_file(error)) continue;
+    if (found.empty() || candidate < found) found = candidate;
+  }
+  if (found.empty()) return path;
+  return wanted.has_parent_path() ? (wanted.parent_path() / found).string() : found;
 }
 
 std::string hostFileOf(const std::string& basePath) {
@@ -42,7 +62,7 @@ std::string attachmentName(const std::string& path) {
 
 void computeBasePathAndYear(Game& game, StarsHeader& header) {
   game.basePath = basePathOf(game.universePath);
-  std::string hostFile = hostFileOf(game.basePath);
+  std::string hostFile = existingName(hostFileOf(game.basePath));
   if (!fileExists(hostFile) && !game.roster.empty()) {
     auto extras = game.roster.front().extraFiles();
     if (!extras.empty()) hostFile = extras.front();

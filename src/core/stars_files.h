@@ -1,7 +1,8 @@
 #pragma once
 
-// What the program reads of the Stars! files: the first 14 bytes of the universe (.xy) and
-// host (.hst) files, for the validity mark "J3J3" at offset 2 and the year at offset 12.
+// What the program reads of the Stars! files for the game's year: the first 14 bytes of the
+// universe (.xy) and host (.hst) files, for the validity mark "J3J3" at offset 2 and the year at
+// offset 12.
 
 #include <array>
 #include <cstddef>
@@ -28,10 +29,12 @@ class StarsHeader {
   std::array<unsigned char, Size> bytes_{};
 };
 
-// The universe path up to and including the dot of its first ".xy" (exact case), else empty.
+// The universe path without its last extension, the dot kept, when that extension is ".xy" in
+// any case ("/g/my.xyfiles/ORION.XY" gives "/g/my.xyfiles/ORION."); else empty.
 std::string basePathOf(const std::string& universePath);
-// The same with ".xy" found in any case ("GAME.XY" gives "GAME."): for paths typed by hand.
-std::string basePathAnyCase(const std::string& universePath);
+// The file at the path, else the one in its folder whose name differs only by case (games come
+// from Windows hosts as "ORION.M1"), else the path as it was.
+std::string existingName(const std::string& path);
 std::string hostFileOf(const std::string& basePath);
 std::string universeFileOf(const std::string& basePath);
 // The result file of player `number` (1-based).

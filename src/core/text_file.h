@@ -15,6 +15,8 @@ namespace zelvaro::core {
 
 // A file (not a folder) is at the path.
 bool fileExists(const std::string& path);
+// A regular file of no bytes is at the path.
+bool fileIsEmpty(const std::string& path);
 
 // Every line of the file; nothing when there is no file at the path.
 std::optional<std::vector<std::string>> readAllLines(const std::string& path);

@@ -8,5 +8,8 @@ namespace zelvaro::platform {
 // absolute path, else $HOME/.config/zelvaro. Created with its parents when missing. Returned
 // without a trailing slash.
 std::string settingsDirectory();
+// The same for what the program keeps of its own work (the send journal): $XDG_STATE_HOME/zelvaro,
+// else $HOME/.local/state/zelvaro.
+std::string stateDirectory();
 
 }  // namespace zelvaro::platform

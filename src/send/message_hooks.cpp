@@ -19,6 +19,14 @@ void addCommentsLine(char* line, int size) {
   }
 }
 
+void noteMessageId(const char* line, std::string& id) {
+  static const char prefix[] = "Message-ID:";
+  if (strncasecmp(line, prefix, sizeof prefix - 1) != 0) return;
+  std::string value = line + sizeof prefix - 1;
+  const size_t begin = value.find_first_not_of(' ');
+  id = begin == std::string::npos ? std::string() : value.substr(begin);
+}
+
 void serveBodyLine(const std::vector<std::string>& lines, int number, char* buffer, int maxLen,
                    bool& more) {
   if (number < 1 || number > static_cast<int>(lines.size()) || maxLen < 1) {

@@ -87,9 +87,12 @@ SendSession::SendSession(SessionHost& host, SessionTiming timing)
 
 SendSession::~SendSession() = default;
 
-bool SendSession::run() {
+bool SendSession::run(const SendOptions& options) {
   if (running_) return false;
   running_ = true;
+  options_ = options;
+  mailed_ = 0;
+  notMailed_.clear();
   interrupted_ = false;
   anyFailure_ = false;
   failures_.clear();
@@ -131,8 +134,11 @@ void SendSession::runSession() {
     platform::showMessage("Send to WHO, bozo??");
     return;
   }
-  selected_ = static_cast<int>(std::count_if(roster.begin(), roster.end(),
-                                             [](const auto& entry) { return entry.sending(); }));
+  selected_ = static_cast<int>(
+      std::count_if(roster.begin(), roster.end(), [this, slot = 0](const auto& entry) mutable {
+        ++slot;
+        return entry.sending() && (options_.only.empty() || options_.only.count(slot) > 0);
+      }));
   // Nobody selected mails nothing; the bar then stays where it is.
   SessionStep_ = selected_ > 0 ? 100 / selected_ : 0;
   log_.LogLine("Sending to:" + std::to_string(selected_) + "/" + std::to_string(roster.size()));
@@ -142,6 +148,8 @@ void SendSession::runSession() {
   }
   const std::string sender = senderText();
   stoppedAt_ = 0;
+  findings_ = core::checkTurnFiles(host_.game());
+  loadJournal();
   // The operator may change the roster while the session waits: it is read afresh each time.
   size_t index = 0;
   for (; index < host_.game().roster.size() && !interrupted_ && stoppedAt_ == 0; ++index) {
@@ -155,6 +163,7 @@ void SendSession::runSession() {
 void SendSession::fail(int slot, const std::string& line) {
   anyFailure_ = true;
   log_.LogLine(line);
+  noteNotMailed(slot, line);
   failures_.push_back("Player #" + std::to_string(slot) + ": " + line);
 }
 
@@ -174,6 +183,7 @@ void SendSession::reportNotMailed(size_t from) {
   const core::Roster& roster = host_.game().roster;
   for (size_t index = from; index < roster.size(); ++index) {
     if (!roster[index].sending() || roster[index].addresses().empty()) continue;
+    if (!options_.only.empty() && options_.only.count(static_cast<int>(index) + 1) == 0) continue;
     fail(static_cast<int>(index) + 1,
          "Not mailed: the session stopped at player #" + std::to_string(stoppedAt_));
   }
@@ -194,6 +204,11 @@ void SendSession::sendEntry(size_t index, const std::string& sender) {
     if (fields[2].empty()) {
       log_.LogLine("Player #" + std::to_string(slot) + " has no email adress.. what gives?");
     }
+    return;
+  }
+  if (!options_.only.empty() && options_.only.count(slot) == 0) return;
+  if (stopBeforeMailing(slot, fields)) {
+    advanceBars();
     return;
   }
   try {
@@ -237,6 +252,7 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     if (!recipient.empty()) _smtp.RcptName.push_back(std::move(recipient));
   }
   _smtp.HdrTo = normalized;
+  messageId_.clear();
   start(&net::TCustomSmtpClient::Open);
 
   bool everyFile = true;
@@ -276,12 +292,17 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   if (!recipients) {
     anyFailure_ = true;
     failures_.push_back("Player #" + std::to_string(slot) + ": no address to mail to");
+    noteNotMailed(slot, "no address to mail to");
   } else if (!outcome.ok()) {
-    fail(slot, "Send failed: " + std::to_string(outcome.error) + " " + outcome.message);
+    const std::string reason = std::to_string(outcome.error) + " " + outcome.message;
+    fail(slot, "Send failed: " + reason);
+    journalOutcome(slot, reason);
     const FailureCause cause = failureCause(outcome.error, outcome.message, server.host);
     if (!cause.text.empty()) fail(slot, cause.text);
     if (cause.stopsSession) stoppedAt_ = slot;
   } else {
+    ++mailed_;
+    journalOutcome(slot, "");
     // The server took the message: whatever it said to QUIT, the entry is done.
     if (_smtp.LastResponse().find("221") == std::string::npos) {
       platform::showMessage("Unexpected server response: " + _smtp.LastResponse());
@@ -298,22 +319,21 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
 
 bool SendSession::attachFiles(int slot, const std::vector<std::string>& fields) {
   _smtp.EmailFiles.clear();
-  std::vector<std::string> paths;
-  {
-    const core::Game& game = host_.game();
-    if (game.attachResults) paths.push_back(core::resultFileOf(game.basePath, slot));
-    if (game.attachUniverse) paths.push_back(core::universeFileOf(game.basePath));
-  }
-  paths.insert(paths.end(), fields.begin() + 3, fields.end());
   bool everyFile = true;
-  for (const std::string& path : paths) {
-    if (core::fileExists(path)) {
-      _smtp.EmailFiles.push_back(path);
-      log_.LogLine("Attaching file:\"" + path + "\"");
-    } else {
+  for (const core::TurnFile& file : core::turnFilesOf(host_.game(), slot, fields)) {
+    const std::string& path = file.path;
+    if (!core::fileExists(path)) {
       everyFile = false;
       platform::showMessage("File is missing: " + path);
       log_.LogLine("File not found:\"" + path + "\"");
+    } else if (file.role != core::TurnFileRole::Extra && core::fileIsEmpty(path)) {
+      // An empty turn is no turn: the player is better told by its absence.
+      everyFile = false;
+      platform::showMessage("File is empty: " + path);
+      log_.LogLine("File is empty:\"" + path + "\"");
+    } else {
+      _smtp.EmailFiles.push_back(path);
+      log_.LogLine("Attaching file:\"" + path + "\"");
     }
   }
   return everyFile;
@@ -364,13 +384,16 @@ void SendSession::showFileProgress(bool now) {
 
 void SendSession::endSession() {
   const std::time_t now = std::time(nullptr);
-  const std::string stamp = platform::shortDateText(now) + ", " + hourMinuteText(now);
-  try {
-    core::updateLastGenerated(host_.game(), stamp);
-  } catch (const std::exception& e) {
-    platform::messages().show(e.what(), platform::MessageKind::Error);
+  // A session that mailed nobody generated nothing for the players.
+  if (mailed_ > 0) {
+    const std::string stamp = platform::shortDateText(now) + ", " + hourMinuteText(now);
+    try {
+      core::updateLastGenerated(host_.game(), stamp);
+    } catch (const std::exception& e) {
+      platform::messages().show(e.what(), platform::MessageKind::Error);
+    }
+    host_.showLastGenerated(stamp);
   }
-  host_.showLastGenerated(stamp);
   filePosition_ = 0;
   host_.setFileProgress(0, fileMaximum_);
   overallPosition_ = 100;
@@ -470,6 +493,7 @@ void SendSession::_smtpGetData(int LineNum, char* MsgLine, int MaxLen, bool& Mor
 
 void SendSession::_smtpHeaderLine(char* Msg, int Size) {
   markProgress();
+  noteMessageId(Msg, messageId_);
   addCommentsLine(Msg, Size);
 }
 

@@ -9,9 +9,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "core/send_journal.h"
+#include "core/turn_check.h"
 #include "platform/eventloop.h"
 #include "send/session_host.h"
 #include "send/session_log.h"
@@ -29,6 +32,29 @@ struct SessionTiming {
   int overallResetMs = 2000;
 };
 
+// What the operator (or the command line) asked of one session beyond the roster.
+struct SendOptions {
+  enum class Files {
+    RefuseWrong,  // an entry with a file of another game, year, player or kind is not mailed
+    RefuseAny,    // nor one with a file missing, empty or unreadable
+    SendAnyway,   // every entry goes, with whatever files there are
+  };
+  Files files = Files::RefuseWrong;
+  // Mail entries even when the journal has them as mailed: all, or these players.
+  bool again = false;
+  std::set<int> againPlayers;
+  // When not empty, only these player numbers are mailed.
+  std::set<int> only;
+};
+
+// A selected entry the session did not mail, and why: for the summary at its end.
+struct NotMailed {
+  int player = 0;
+  std::string name;
+  std::string reason;    // "550 mailbox unavailable", "not mailed, orion.m9 is for 2425", ...
+  bool skipped = false;  // already mailed before: counts as done
+};
+
 class SendSession {
  public:
   explicit SendSession(SessionHost& host, SessionTiming timing = {});
@@ -39,7 +65,7 @@ class SendSession {
   // Runs the session over the host's game and returns when the last entry is done (the
   // window's Send button is off meanwhile). The base path and the year must be computed
   // before. Returns allMailed(). A call while a session runs does nothing and returns false.
-  bool run();
+  bool run(const SendOptions& options = {});
 
   bool running() const { return running_; }
   // The last session mailed every selected entry, with every file it asked for, and nothing
@@ -48,6 +74,11 @@ class SendSession {
   // Why entries of the last session were not mailed, one line each ("Player #2: Send failed:
   // ..."): what an unattended run reports, since nobody reads the log window.
   const std::vector<std::string>& failures() const { return failures_; }
+  // The entries of the last session that were selected but not mailed now, in roster order.
+  const std::vector<NotMailed>& notMailed() const { return notMailed_; }
+  int selectedCount() const { return selected_; }
+  // Entries the last session mailed now (the journal's skips not counted).
+  int mailedCount() const { return mailed_; }
 
   // The state a session leaves behind.
   const std::string& PlayerNumberText() const { return PlayerNumberText_; }
@@ -64,6 +95,13 @@ class SendSession {
 
   void runSession();
   void sendEntry(size_t index, const std::string& sender);
+  // The check and the journal before an entry: true when it is not to be mailed now (it has
+  // then been logged and counted).
+  bool stopBeforeMailing(int slot, const std::vector<std::string>& fields);
+  void loadJournal();
+  // The journal line of an entry whose outcome is known; `reason` empty for a sent message.
+  void journalOutcome(int slot, const std::string& reason);
+  void noteNotMailed(int slot, std::string reason, bool skipped = false);
   void mailEntry(int slot, const std::vector<std::string>& fields, const std::string& sender);
   // Step 20: true when every file asked for was there.
   bool attachFiles(int slot, const std::vector<std::string>& fields);
@@ -132,6 +170,14 @@ class SendSession {
   int cleanlyMailed_ = 0;
   // The slot whose refusal would refuse every further entry too (a login, TLS); 0 while none.
   int stoppedAt_ = 0;
+
+  SendOptions options_;
+  std::vector<core::TurnFinding> findings_;
+  core::SendJournal journal_;
+  bool journalUsable_ = true;
+  std::string messageId_;  // of the message in progress, as its header says
+  int mailed_ = 0;
+  std::vector<NotMailed> notMailed_;
 };
 
 }  // namespace zelvaro::send

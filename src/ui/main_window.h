@@ -37,6 +37,7 @@ class QTimer;
 namespace zelvaro::send {
 class SendSession;
 struct SessionTiming;
+struct SendOptions;
 }  // namespace zelvaro::send
 
 namespace zelvaro::ui {
@@ -77,6 +78,7 @@ class MainWindow : public QMainWindow,
   bool databaseEmpty() const;
   void sortPlayers();
   // Reads the year again and mails the game; what SendSession::run() returns.
+  bool sendGame(const send::SendOptions& options);
   bool sendGame();
   // Why entries of the last send were not mailed.
   std::vector<std::string> sendFailures() const;

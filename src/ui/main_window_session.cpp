@@ -20,10 +20,14 @@ void MainWindow::setSessionTiming(const send::SessionTiming& timing) {
 }
 
 bool MainWindow::sendGame() {
+  return sendGame(send::SendOptions{});
+}
+
+bool MainWindow::sendGame(const send::SendOptions& options) {
   readYear();
   // The session outlives its run: its timer empties "Progress of all emails" afterwards.
   if (!session_) session_ = std::make_unique<send::SendSession>(*this, *timing_);
-  return session_->run();
+  return session_->run(options);
 }
 
 std::vector<std::string> MainWindow::sendFailures() const {

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "core/version.h"
 #include "platform/application.h"
+#include "send/send_session.h"
 #include "ui/activation_watch.h"
 #include "ui/intro_screen.h"
 #include "ui/main_window.h"
@@ -28,7 +29,8 @@ std::unique_ptr<MainWindow> makeMainWindow(const std::string& settingsPath) {
 Program::Program(core::CommandLine commandLine, std::string settingsPath)
     : window_(makeMainWindow(settingsPath)),
       watch_(std::make_unique<ActivationWatch>(window_.get())),
-      startup_(*this, std::move(commandLine), settingsPath) {
+      startup_(*this, commandLine, settingsPath),
+      commandLine_(std::move(commandLine)) {
   QObject::connect(window_.get(), &MainWindow::activated, window_.get(), [this] { activated(); });
 }
 
@@ -75,7 +77,11 @@ void Program::sortPlayers() {
 }
 
 bool Program::sendGame() {
-  return window_->sendGame();
+  send::SendOptions options;
+  options.again = commandLine_.again;
+  options.only = commandLine_.only;
+  if (commandLine_.strict) options.files = send::SendOptions::Files::RefuseAny;
+  return window_->sendGame(options);
 }
 
 std::vector<std::string> Program::sendFailures() const {

@@ -39,6 +39,7 @@ class Program : private StartupWindow {
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<ActivationWatch> watch_;
   Startup startup_;
+  const core::CommandLine commandLine_;
   bool firstActivation_ = true;
   bool ended_ = false;
 };

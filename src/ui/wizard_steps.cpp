@@ -65,7 +65,7 @@ std::vector<std::string> WizardSteps::hostChoices() const {
 void WizardSteps::setUniverse(const std::string& path) {
   universe_ = path;
   if (!core::fileExists(path)) return;
-  if (core::basePathAnyCase(path).empty()) {
+  if (core::basePathOf(path).empty()) {
     bubble_.wiz = "That ain't no universefile man!";
     return;
   }
@@ -80,7 +80,7 @@ void WizardSteps::enterPlayerNumber() {
     return;
   }
   // The number as typed, blanks and all: that is the name the player will look for.
-  const std::string base = core::basePathAnyCase(universe_);
+  const std::string base = core::basePathOf(universe_);
   ordersFile_ = base + "x" + playerNumber_;
   if (core::fileExists(ordersFile_) || core::fileExists(base + "m" + playerNumber_)) {
     moveOn(In::PlayerNumber, In::Host,

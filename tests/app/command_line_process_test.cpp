@@ -43,6 +43,10 @@ TEST(ProgramProcess, AnUnknownOptionPrintsTheUsageOnStandardErrorAndExitsWithSta
   EXPECT_EQ(run.err.rfind("zelvaro: unknown option --frobnicate\n", 0), 0u) << run.err;
   EXPECT_NE(run.err.find("Usage: zelvaro"), std::string::npos) << run.err;
   EXPECT_TRUE(std::filesystem::is_empty(home.path()));
+  ProgramRun help = runProgram({"--help"}, home.path());
+  for (const char* option : {"--again", "--only LIST", "--strict"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ namespace {
 
 std::vector<std::string> childEnvironment(const std::string& home,
                                           std::map<std::string, std::string> changes) {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"}) {
+  for (const char* name :
+       {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
     changes.emplace(name, "");
   }
   changes["HOME"] = home;
@@ -44,7 +45,8 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 }  // namespace
 
 ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& home,
-                      const std::map<std::string, std::string>& environment, int timeoutMs) {
+                      const std::map<std::string, std::string>& environment, int timeoutMs,
+                      const std::function<bool()>& killWhen) {
   TempDir capture;
   std::vector<std::string> argv{ZELVARO_PROGRAM};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -74,6 +76,11 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::stri
   int waitStatus = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (waitpid(pid, &waitStatus, WNOHANG) == 0) {
+    if (killWhen && killWhen()) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &waitStatus, 0);
+      break;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &waitStatus, 0);

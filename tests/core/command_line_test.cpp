@@ -64,5 +64,20 @@ TEST(CommandLine, HelpAndVersionAreNoGameFiles) {
   EXPECT_TRUE(examineCommandLine({"-h"}).help);
 }
 
+TEST(CommandLine, SendOptionsStandAnywhereAfterSendAndNeverPassForGames) {
+  CommandLine line =
+      examineCommandLine({"/send", "--only", "3,7", "a.zv", "--again", "b.zv", "--strict"});
+  EXPECT_EQ(line.usageError, "");
+  EXPECT_EQ(line.gameFiles(), (Paths{"a.zv", "b.zv"}));
+  EXPECT_EQ(line.only, (std::set<int>{3, 7}));
+  EXPECT_TRUE(line.again && line.strict);
+  EXPECT_EQ(examineCommandLine({"--only", "16", "--send"}).only, std::set<int>{16});
+
+  for (const Paths& wrong : {Paths{"/send", "--only", "0"}, Paths{"/send", "--only", "3,,4"},
+                             Paths{"/send", "--only", "a.zv"}, Paths{"--again", "a.zv"}}) {
+    EXPECT_NE(examineCommandLine(wrong).usageError, "") << testing::PrintToString(wrong);
+  }
+}
+
 }  // namespace
 }  // namespace zelvaro::core

@@ -72,16 +72,25 @@ TEST_F(StarsFiles, UnreadableHostFileThrows) {
   EXPECT_THROW(yearOf(dir.file("orion.xy")), EInOutError);
 }
 
-TEST(StarsFileNames, BasePathStopsAtTheFirstXy) {
+TEST(StarsFileNames, BasePathComesFromTheUniverseFilesOwnName) {
   EXPECT_EQ(basePathOf("d:\\pbem\\orion.xy"), "d:\\pbem\\orion.");
-  EXPECT_EQ(basePathOf("c:\\my.xyfiles\\orion.xy"), "c:\\my.");
-  EXPECT_EQ(basePathOf("/home/me/my.xyfiles/orion.xy"), "/home/me/my.");
-  EXPECT_EQ(basePathOf("/g/ORION.XY"), "");
-  // Typed by hand: any case, the rest of the path as it is.
-  EXPECT_EQ(basePathAnyCase("/g/Big.Xy.d/ORION.XY"), "/g/Big.");
-  EXPECT_EQ(basePathAnyCase("/G/ORION.XY"), "/G/ORION.");
-  EXPECT_EQ(basePathAnyCase("/g/orion.x"), "");
+  EXPECT_EQ(basePathOf("c:\\my.xyfiles\\orion.xy"), "c:\\my.xyfiles\\orion.");
+  EXPECT_EQ(basePathOf("/home/my.xyfiles/ORION.XY"), "/home/my.xyfiles/ORION.");
+  EXPECT_EQ(basePathOf("/g/Orion.Xy"), "/g/Orion.");
+  EXPECT_EQ(basePathOf("/g/orion.xy.bak"), "");
+  EXPECT_EQ(basePathOf("/g.xy/orion"), "");
   EXPECT_EQ(resultFileOf("/g/orion.", 16), "/g/orion.m16");
+}
+
+TEST_F(StarsFiles, NamesAreFoundInAnyCaseTheExactOneFirst) {
+  put("ORION.HST", starsHeader(0x1A, 0x00));
+  put("orion.m1", "lower");
+  put("ORION.M1", "upper");
+  EXPECT_EQ(yearOf(dir.file("ORION.XY")), 2426);
+  EXPECT_EQ(yearOf(dir.file("orion.xy")), 2426) << "orion.hst found as ORION.HST";
+  EXPECT_EQ(existingName(dir.file("orion.m1")), dir.file("orion.m1"));
+  EXPECT_EQ(existingName(dir.file("Orion.M1")), dir.file("ORION.M1")) << "sorted first";
+  EXPECT_EQ(existingName(dir.file("orion.m2")), dir.file("orion.m2")) << "none: as asked";
 }
 
 TEST(StarsFileNames, AttachmentNameIsTheLastPart) {

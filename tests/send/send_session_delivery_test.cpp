@@ -27,11 +27,11 @@ class SendSessionDeliveryTest : public test::SendSessionFixture {
 TEST_F(SendSessionDeliveryTest, EveryPlayerGetsHisFilesByteForByte) {
   core::Game& game = host.gameValue;
   game.attachUniverse = true;
-  const std::string universe = randomBytes(1234, 1);
+  const std::string universe = test::starsFile(2405, 0, 31, randomBytes(1216, 1));
   test::writeFile(dir.file("abc.xy"), universe);
   // Big enough for more trace lines than the file bar's maximum.
-  const std::string ann = randomBytes(40000, 2);
-  const std::string bob = randomBytes(46, 3);
+  const std::string ann = test::starsTurn(2405, 1, randomBytes(40000, 2));
+  const std::string bob = test::starsTurn(2405, 3, randomBytes(28, 3));
   const std::string orders = randomBytes(0, 4);
   writeResultFile(addEntry("Ann", "1", "ann@example.org; ann@example.net"), ann);
   addEntry("Nobody", "0", "");

@@ -11,10 +11,11 @@
 
 #include "core/contestor_entry.h"
 #include "core/text_store.h"
-#include "support/memory_session_host.h"
 #include "platform/eventloop.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
+#include "support/memory_session_host.h"
+#include "support/stars_turn.h"
 #include "support/temp_dir.h"
 
 namespace zelvaro::test {
@@ -69,7 +70,9 @@ class SendSessionFixture : public testing::Test {
   }
 
   std::string resultFile(int slot) const { return dir.file("abc.m" + std::to_string(slot)); }
-  std::string writeResultFile(int slot, const std::string& bytes = "result") const {
+  // A turn of the game's year by default.
+  std::string writeResultFile(int slot, std::string bytes = "") const {
+    if (bytes.empty()) bytes = starsTurn(2405, slot, "result");
     writeFile(resultFile(slot), bytes);
     return resultFile(slot);
   }

@@ -1,5 +1,5 @@
-// Every test program starts here: the real home folder is never touched (HOME and
-// XDG_CONFIG_HOME point into a temporary folder), message boxes are recorded instead of shown,
+// Every test program starts here: the real home folder is never touched (HOME, XDG_CONFIG_HOME
+// and XDG_STATE_HOME point into a temporary folder), message boxes are recorded instead of shown,
 // and the application object with its event loop exists for the tests that need one.
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   zelvaro::test::TempDir home;
   setenv("HOME", home.path().c_str(), 1);
   setenv("XDG_CONFIG_HOME", (home.path() + "/config").c_str(), 1);
+  setenv("XDG_STATE_HOME", (home.path() + "/state").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   zelvaro::platform::installMessages(std::make_unique<zelvaro::platform::RecordingMessages>());

@@ -9,6 +9,7 @@
 #include "main_window_test.h"
 #include "send/send_session.h"
 #include "support/scripted_smtp_server.h"
+#include "support/stars_turn.h"
 #include "support/wait.h"
 #include "ui/text_window.h"
 
@@ -30,7 +31,7 @@ class MainWindowSendTest : public MainWindowTest {
   // A game in the folder with Ann as player 1 and her result file.
   void openGame() {
     const std::string path = writeGame("abc");
-    writeFile(dir.file("abc.m1"), "result of player one");
+    writeFile(dir.file("abc.m1"), starsTurn(2400, 1, "result of player one"));
     openThroughMenu(path);
     recorded().clear();
   }

@@ -1,0 +1,250 @@
+#include "core/send_journal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/errors.h"
+#include "core/sha256.h"
+#include "core/stars_files.h"
+#include "core/text_file.h"
+#include "platform/paths.h"
+
+namespace zelvaro::core {
+
+namespace {
+
+constexpr size_t kColumns = 10;
+
+// A tab, a line end, a backslash or the files' "|" inside a value would break the line's
+// shape, so they are written as backslash escapes.
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '|':
+        out += "\\p";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string unescaped(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (text[++i]) {
+      case 't':
+        out += '\t';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'p':
+        out += '|';
+        break;
+      default:
+        out += text[i];
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t begin = 0;
+  for (;;) {
+    const size_t end = text.find(separator, begin);
+    parts.push_back(text.substr(begin, end - begin));
+    if (end == std::string::npos) return parts;
+    begin = end + 1;
+  }
+}
+
+std::optional<int> number(const std::string& text) {
+  try {
+    return toInteger(text);
+  } catch (const EConvertError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::string JournalEntry::when() const {
+  if (time.size() < 16) return time;
+  return time.substr(0, 10) + " " + time.substr(11, 5);
+}
+
+std::string journalLine(const JournalEntry& entry) {
+  std::string files;
+  for (const JournalFile& file : entry.files) {
+    if (!files.empty()) files += '|';
+    files += escaped(file.name) + "=" + file.sha256;
+  }
+  const std::vector<std::string> columns{escaped(entry.time),
+                                         escaped(entry.gameFile),
+                                         escaped(entry.gameName),
+                                         std::to_string(entry.year),
+                                         std::to_string(entry.player),
+                                         escaped(entry.recipients),
+                                         files,
+                                         escaped(entry.messageId),
+                                         escaped(entry.outcome),
+                                         escaped(entry.lastReply)};
+  std::string line;
+  for (const std::string& column : columns) line += (line.empty() ? "" : "\t") + column;
+  return line;
+}
+
+std::optional<JournalEntry> parseJournalLine(const std::string& line) {
+  const std::vector<std::string> columns = split(line, '\t');
+  if (columns.size() != kColumns) return std::nullopt;
+  const std::optional<int> year = number(columns[3]);
+  const std::optional<int> player = number(columns[4]);
+  if (!year || !player || columns[0].empty() || columns[8].empty()) return std::nullopt;
+  JournalEntry entry{unescaped(columns[0]),
+                     unescaped(columns[1]),
+                     unescaped(columns[2]),
+                     *year,
+                     *player,
+                     unescaped(columns[5]),
+                     {},
+                     unescaped(columns[7]),
+                     unescaped(columns[8]),
+                     unescaped(columns[9])};
+  if (!columns[6].empty()) {
+    for (const std::string& file : split(columns[6], '|')) {
+      const size_t equals = file.rfind('=');
+      if (equals == std::string::npos || file.size() - equals - 1 != 64) return std::nullopt;
+      entry.files.push_back({unescaped(file.substr(0, equals)), file.substr(equals + 1)});
+    }
+  }
+  return entry;
+}
+
+std::string journalTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+  std::string stamp = text;
+  // ISO 8601's extended form writes the zone as +02:00.
+  if (stamp.size() >= 5) stamp.insert(stamp.size() - 2, ":");
+  return stamp;
+}
+
+std::vector<JournalFile> journalFilesOf(const std::vector<std::string>& paths) {
+  std::vector<JournalFile> files;
+  for (const std::string& path : paths) files.push_back({attachmentName(path), sha256OfFile(path)});
+  return files;
+}
+
+std::string SendJournal::defaultPath() {
+  return platform::stateDirectory() + "/journal.tsv";
+}
+
+SendJournal::SendJournal(std::string path) : path_(std::move(path)) {}
+
+std::string SendJournal::load() {
+  entries_.clear();
+  if (!fileExists(path_) && !std::filesystem::exists(path_)) return {};
+  std::ifstream in(path_, std::ios::binary);
+  if (!in) {
+    return "The send journal " + path_ +
+           " cannot be read; turns mailed before may be mailed again.";
+  }
+  int damaged = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
+      entries_.push_back(std::move(*entry));
+    } else {
+      ++damaged;
+    }
+  }
+  if (in.bad()) {
+    return "The send journal " + path_ +
+           " cannot be read; turns mailed before may be mailed again.";
+  }
+  if (damaged == 0) return {};
+  return "The send journal " + path_ + " has " + std::to_string(damaged) +
+         " damaged line(s); they were left out.";
+}
+
+void SendJournal::append(const JournalEntry& entry) {
+  const int fd = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) throw EInOutError("Cannot append to", path_, errno);
+  std::string bytes = journalLine(entry) + "\n";
+  // A line cut short by a crash is ended first, so that the new one stays whole.
+  const off_t size = ::lseek(fd, 0, SEEK_END);
+  char last = '\n';
+  if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n') bytes.insert(0, "\n");
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw EInOutError("Cannot append to", path_, error);
+    }
+    written += static_cast<size_t>(n);
+  }
+  const bool synced = ::fdatasync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  if (!synced) throw EInOutError("Cannot append to", path_, error);
+  entries_.push_back(entry);
+}
+
+std::optional<JournalEntry> SendJournal::mailed(const std::string& gameFile, int year, int player,
+                                                const std::vector<JournalFile>& files) const {
+  for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+    if (entry->sent() && entry->gameFile == gameFile && entry->year == year &&
+        entry->player == player && entry->files == files) {
+      return *entry;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<JournalEntry> SendJournal::lastWord(const std::string& gameFile, int year,
+                                                  int player) const {
+  for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+    if (entry->gameFile == gameFile && entry->year == year && entry->player == player) {
+      return *entry;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace zelvaro::core

@@ -1,0 +1,73 @@
+#pragma once
+
+// The send journal: one line per mailed (or failed) roster entry, kept across runs, so that a
+// turn is never mailed twice, whether the host presses Send again or cron runs twice. Lines are
+// tab-separated text; each is appended and flushed to disk before the session moves on, so a
+// killed run leaves every line it wrote whole.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelvaro::core {
+
+struct JournalFile {
+  std::string name;    // as attached
+  std::string sha256;  // 64 lowercase hex digits
+  bool operator==(const JournalFile&) const = default;
+};
+
+struct JournalEntry {
+  std::string time;      // ISO 8601 with zone: 2026-05-01T08:18:02+02:00
+  std::string gameFile;  // absolute
+  std::string gameName;
+  int year = 0;
+  int player = 0;
+  std::string recipients;  // comma-separated
+  std::vector<JournalFile> files;
+  std::string messageId;
+  std::string outcome;  // "sent", or "failed: " and the reason
+  std::string lastReply;
+
+  bool sent() const { return outcome == "sent"; }
+  // "2026-05-01 08:18"
+  std::string when() const;
+};
+
+std::string journalLine(const JournalEntry& entry);
+// Nothing for a line that is not a whole journal line.
+std::optional<JournalEntry> parseJournalLine(const std::string& line);
+// The time now as the journal writes it.
+std::string journalTime();
+
+// Names and SHA-256 of the files; throws EInOutError when one cannot be read.
+std::vector<JournalFile> journalFilesOf(const std::vector<std::string>& paths);
+
+class SendJournal {
+ public:
+  // $XDG_STATE_HOME/zelvaro/journal.tsv, else ~/.local/state/zelvaro/journal.tsv.
+  static std::string defaultPath();
+
+  explicit SendJournal(std::string path = defaultPath());
+
+  // Reads the whole journal again. A journal that cannot be read or has damaged lines never
+  // stops anything: what is whole is kept, and the returned text says what is wrong (empty
+  // when nothing is).
+  std::string load();
+  // Writes the line at the end of the file and flushes it to disk; throws EInOutError.
+  void append(const JournalEntry& entry);
+
+  const std::string& path() const { return path_; }
+  const std::vector<JournalEntry>& entries() const { return entries_; }
+  // The last "sent" line of this game, year and player with exactly these files.
+  std::optional<JournalEntry> mailed(const std::string& gameFile, int year, int player,
+                                     const std::vector<JournalFile>& files) const;
+  // The journal's last word on this game, year and player, sent or failed.
+  std::optional<JournalEntry> lastWord(const std::string& gameFile, int year, int player) const;
+
+ private:
+  std::string path_;
+  std::vector<JournalEntry> entries_;
+};
+
+}  // namespace zelvaro::core
