@@ -1,34 +1,11 @@
 // The send session's guards around each entry: the check of its files before anything goes,
 // and the journal that keeps a turn from being mailed twice.
 
-#include <filesystem>
-
-#include "core/stars_files.h"
-#include "core/text_file.h"
+#include "core/turn_status.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
 
 namespace zelvaro::send {
-
-namespace {
-
-std::string absolutePath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return error ? path : absolute.lexically_normal().string();
-}
-
-std::vector<std::string> attachedPaths(const core::Game& game, int slot,
-                                       const std::vector<std::string>& fields) {
-  std::vector<std::string> paths;
-  for (const core::TurnFile& file : core::turnFilesOf(game, slot, fields)) {
-    if (core::fileExists(file.path) && !core::fileIsEmpty(file.path)) paths.push_back(file.path);
-  }
-  return paths;
-}
-
-}  // namespace
 
 void SendSession::loadJournal() {
   journalUsable_ = true;
@@ -48,32 +25,22 @@ bool SendSession::stopBeforeMailing(int slot, const std::vector<std::string>& fi
       return true;
     }
   }
-  const core::Game& game = host_.game();
-  // A game without a game file has nothing to know it by again.
-  if (game.filePath.empty() || options_.again || options_.againPlayers.count(slot) > 0) {
-    return false;
-  }
-  try {
-    const std::vector<core::JournalFile> files =
-        core::journalFilesOf(attachedPaths(game, slot, fields));
-    if (auto before = journal_.mailed(absolutePath(game.filePath), game.year, slot, files)) {
-      log_.LogLine("Player #" + std::to_string(slot) + ": Already mailed on " + before->when() +
-                   ": skipped");
-      noteNotMailed(slot, "already mailed on " + before->when(), true);
-      ++cleanlyMailed_;
-      return true;
-    }
-  } catch (const std::exception&) {
-    // A file that cannot be read now fails where it is attached, with its reason.
-  }
-  return false;
+  if (options_.again || options_.againPlayers.count(slot) > 0) return false;
+  // A file that cannot be read now is no proof: it fails where it is attached, with its reason.
+  const auto before = core::mailedBefore(host_.game(), journal_, slot, fields);
+  if (!before) return false;
+  log_.LogLine("Player #" + std::to_string(slot) + ": Already mailed on " + before->when() +
+               ": skipped");
+  noteNotMailed(slot, "already mailed on " + before->when(), true);
+  ++cleanlyMailed_;
+  return true;
 }
 
 void SendSession::journalOutcome(int slot, const std::string& reason) {
   const core::Game& game = host_.game();
   core::JournalEntry entry;
   entry.time = core::journalTime();
-  entry.gameFile = absolutePath(game.filePath);
+  entry.gameFile = core::journalGameFile(game);
   entry.gameName = game.name;
   entry.year = game.year;
   entry.player = slot;

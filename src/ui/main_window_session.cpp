@@ -9,6 +9,7 @@
 
 #include "platform/messages.h"
 #include "send/send_session.h"
+#include "send/session_summary.h"
 #include "ui/main_window.h"
 #include "ui/text_window.h"
 
@@ -36,6 +37,15 @@ std::vector<std::string> MainWindow::sendFailures() const {
 
 void MainWindow::Button1Click() {
   sendGame();
+  // The log window says everything; this says at once who did not get his turn.
+  if (!session_) return;
+  const std::string summary = send::sessionSummary(session_->selectedCount(),
+                                                   session_->mailedCount(), session_->notMailed());
+  if (summary.empty()) return;
+  bool failed = false;
+  for (const send::NotMailed& entry : session_->notMailed()) failed = failed || !entry.skipped;
+  platform::messages().show(
+      summary, failed ? platform::MessageKind::Warning : platform::MessageKind::Information);
 }
 
 void MainWindow::Button2Click() {

@@ -78,6 +78,31 @@ TEST_F(MainWindowSendTest, SendMailsTheGameAsTheWindowShowsIt) {
   EXPECT_TRUE(waitUntil([&] { return find<QProgressBar>("prog2")->value() == 0; }));
 }
 
+TEST_F(MainWindowSendTest, SendEndsWithASummaryWhenSomebodyWasNotMailed) {
+  openGame();
+  const std::string generated = text(*window, "gen");
+  writeFile(dir.file("abc.m1"), starsTurn(2400, 2));
+  window->Button1Click();
+  EXPECT_TRUE(server.transcript().empty());
+  EXPECT_EQ(
+      shown(),
+      (std::vector<std::string>{"0 of 1 mailed; #1 Ann: not mailed: abc.m1 is player 2's turn"}));
+  EXPECT_EQ(text(*window, "gen"), generated) << "nothing was generated for anybody";
+
+  writeFile(dir.file("abc.m1"), starsTurn(2400, 1));
+  server.acceptMessage();
+  recorded().clear();
+  window->Button1Click();
+  EXPECT_TRUE(server.finished());
+  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
+
+  recorded().clear();
+  window->Button1Click();
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].rfind("1 of 1 mailed; #1 Ann: already mailed on ", 0), 0u) << shown()[0];
+  EXPECT_EQ(recorded().entries.back().kind, platform::MessageKind::Information);
+}
+
 TEST_F(MainWindowSendTest, TheUniverseIsTakenAsPickedAndItsHeaderChecked) {
   openGame();
   const std::string universe = dir.file("Abc.XY");
