@@ -373,7 +373,7 @@ void TCustomSmtpClient::Open() {
   if (FSessionUp) throw SmtpException("SMTP component already connected");
   CheckReady();
   TSmtpSteps steps = stepBit(TSmtpStep::Connect);
-  if (Security == TSmtpSecurity::None && Username.empty()) {
+  if (!GreetsWithEhlo()) {
     steps |= stepBit(TSmtpStep::Helo);
   } else {
     steps |= stepBit(TSmtpStep::Ehlo);

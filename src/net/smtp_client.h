@@ -142,6 +142,8 @@ class TCustomSmtpClient {
   const std::vector<RefusedRecipient>& RefusedRecipients() const { return FRefused; }
   // What the last EHLO reply announced; empty after HELO.
   const SmtpCapabilities& Capabilities() const { return FCapabilities; }
+  // Open greets with EHLO, which names this machine itself, rather than HELO with SignOn.
+  bool GreetsWithEhlo() const { return Security != TSmtpSecurity::None || !Username.empty(); }
   // One line while TLS is up: protocol, cipher, the certificate's subject, issuer and expiry.
   const std::string& TlsSummary() const { return FTlsSummary; }
 

@@ -97,13 +97,13 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
   TSmtpCli client;
   client.Host = server.host;
   client.Port = server.port;
-  client.SignOn = server.host;
   if (std::string problem = applyAccount(client, settings, options.whileWaiting);
       !problem.empty()) {
     report.lines.push_back(problem);
     report.lines.push_back("Connection check failed.");
     return report;
   }
+  if (!client.GreetsWithEhlo()) client.SignOn = server.host;
   CheckRun run(client, options);
   int error = run.run(&net::TCustomSmtpClient::Open);
   if (run.greeting()) report.lines.push_back("Greeting: " + *run.greeting());

@@ -230,7 +230,8 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   if (_smtp.Connected() || _smtp.State() != net::scReady) closeConnection();
   _smtp.Host = server.host;
   _smtp.Port = server.port;
-  _smtp.SignOn = server.host;
+  // A secure session's EHLO names this machine, never the server itself.
+  _smtp.SignOn = _smtp.GreetsWithEhlo() ? std::string() : server.host;
   _smtp.RcptName.clear();
 
   const std::string& name = fields[0];

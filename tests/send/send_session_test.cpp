@@ -244,5 +244,32 @@ TEST_F(SendSessionTest, TheFileBarFollowsTheLengthOfRecentMessages) {
   EXPECT_EQ(host.fileMaximum, static_cast<int>(host.monitor.size()));
 }
 
+// With a login the client greets with EHLO, and names this machine there: a server may refuse
+// a client that claims the server's own name.
+TEST_F(SendSessionTest, ALoginGreetsWithThisMachinesNameNotTheServers) {
+  addEntry("Ann", "1", "ann@example.org");
+  writeResultFile(1);
+  host.settingsValue.account.user = "host";
+  host.settingsValue.account.passwordCommand = "echo pw";
+  server.line("220 scripted.test")
+      .reply("250-scripted.test\r\n250 AUTH PLAIN")
+      .reply("235 welcome")
+      .reply("250 sender ok")
+      .reply("250 recipient ok")
+      .reply("354 go")
+      .expectData()
+      .line("250 ok")
+      .reply("221 bye")
+      .expectClose();
+
+  EXPECT_TRUE(session.run()) << testing::PrintToString(server.transcript());
+
+  const Lines lines = clientLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0].rfind("EHLO ", 0), 0u) << lines[0];
+  EXPECT_EQ(count("EHLO 127.0.0.1"), 0u);
+  EXPECT_EQ(count("AUTH PLAIN AGhvc3QAcHc="), 1u);
+}
+
 }  // namespace
 }  // namespace zelvaro::send
