@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ class MainWindow : public QMainWindow,
   void sortPlayers();
   // Reads the year again and mails the game; what SendSession::run() returns.
   bool sendGame(const send::SendOptions& options);
+  // The check and the journal before Send: the options chosen, nothing when cancelled.
+  std::optional<send::SendOptions> askBeforeSending();
   bool sendGame();
   // Why entries of the last send were not mailed.
   std::vector<std::string> sendFailures() const;

@@ -7,10 +7,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "core/turn_check.h"
+#include "core/turn_status.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
 #include "send/session_summary.h"
 #include "ui/main_window.h"
+#include "ui/pre_send_dialog.h"
 #include "ui/text_window.h"
 
 namespace zelvaro::ui {
@@ -35,8 +38,36 @@ std::vector<std::string> MainWindow::sendFailures() const {
   return session_ ? session_->failures() : std::vector<std::string>{};
 }
 
+// Players with a problem, and players whose turn went out already, each a line.
+std::optional<send::SendOptions> MainWindow::askBeforeSending() {
+  readYear();
+  auto named = [this](int player, const std::string& what) {
+    const std::vector<std::string> fields = game_.roster[static_cast<size_t>(player) - 1].fields();
+    return "#" + std::to_string(player) + " " + (fields.empty() ? "" : fields[0]) + ": " + what;
+  };
+  std::vector<std::string> problems;
+  for (const core::TurnFinding& finding : core::problemsOf(core::checkTurnFiles(game_))) {
+    problems.push_back(named(finding.player, finding.text()));
+  }
+  std::vector<std::string> mailed;
+  core::SendJournal journal;
+  journal.load();  // a damaged journal is told by the session itself
+  for (const core::PlayerTurnStatus& status : core::turnStatus(game_, journal)) {
+    if (status.mailed) {
+      mailed.push_back(named(status.number,
+                             "mailed on " + status.lastWord.value_or(core::JournalEntry{}).when()));
+    }
+  }
+  if (problems.empty() && mailed.empty()) return send::SendOptions{};
+  PreSendDialog dialog(this);
+  return dialog.ask(problems, mailed);
+}
+
 void MainWindow::Button1Click() {
-  sendGame();
+  std::optional<send::SendOptions> options;
+  guarded([this, &options] { options = askBeforeSending(); });
+  if (!options) return;
+  sendGame(*options);
   // The log window says everything; this says at once who did not get his turn.
   if (!session_) return;
   const std::string summary = send::sessionSummary(session_->selectedCount(),

@@ -1,9 +1,12 @@
 // Send from the main window: a real session against the tests' SMTP server, with the window
 // as its host, and the universe browser that feeds it.
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "core/player_database.h"
 #include "main_window_test.h"
@@ -11,6 +14,7 @@
 #include "support/scripted_smtp_server.h"
 #include "support/stars_turn.h"
 #include "support/wait.h"
+#include "ui/pre_send_dialog.h"
 #include "ui/text_window.h"
 
 namespace zelvaro::test {
@@ -78,12 +82,28 @@ TEST_F(MainWindowSendTest, SendMailsTheGameAsTheWindowShowsIt) {
   EXPECT_TRUE(waitUntil([&] { return find<QProgressBar>("prog2")->value() == 0; }));
 }
 
-TEST_F(MainWindowSendTest, SendEndsWithASummaryWhenSomebodyWasNotMailed) {
+TEST_F(MainWindowSendTest, SendAsksFirstWhenAFileIsWrongOrTheTurnWentOutAndSumsUp) {
   openGame();
   const std::string generated = text(*window, "gen");
+  // Answers the dialog before Send with `button` once it shows; what it listed goes to `listed`.
+  std::string listed;
+  auto answer = [&](const char* button, bool again = false) {
+    QTimer::singleShot(0, window.get(), [&listed, button, again] {
+      auto* dialog = qobject_cast<ui::PreSendDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr) << "no dialog before Send";
+      listed = control<QLabel>(*dialog, "Problems")->text().toStdString();
+      if (again) control<QCheckBox>(*dialog, "SendAgain")->setChecked(true);
+      control<QPushButton>(*dialog, button)->click();
+    });
+  };
+
   writeFile(dir.file("abc.m1"), starsTurn(2400, 2));
+  answer("Cancel");
   window->Button1Click();
-  EXPECT_TRUE(server.transcript().empty());
+  EXPECT_NE(listed.find("#1 Ann: abc.m1 is player 2's turn"), std::string::npos) << listed;
+  answer("SendOk");
+  window->Button1Click();
+  EXPECT_TRUE(server.transcript().empty()) << "nothing sent before the choice, nor after these";
   EXPECT_EQ(
       shown(),
       (std::vector<std::string>{"0 of 1 mailed; #1 Ann: not mailed: abc.m1 is player 2's turn"}));
@@ -92,15 +112,24 @@ TEST_F(MainWindowSendTest, SendEndsWithASummaryWhenSomebodyWasNotMailed) {
   writeFile(dir.file("abc.m1"), starsTurn(2400, 1));
   server.acceptMessage();
   recorded().clear();
-  window->Button1Click();
-  EXPECT_TRUE(server.finished());
+  window->Button1Click();  // all is well: no question
+  EXPECT_TRUE(waitUntil([&] { return server.finished(); }));
   EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
 
   recorded().clear();
+  answer("SendOk");
   window->Button1Click();
+  EXPECT_NE(listed.find("#1 Ann: mailed on "), std::string::npos) << listed;
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].rfind("1 of 1 mailed; #1 Ann: already mailed on ", 0), 0u) << shown()[0];
   EXPECT_EQ(recorded().entries.back().kind, platform::MessageKind::Information);
+
+  server.acceptMessage();
+  recorded().clear();
+  answer("SendAll", true);
+  window->Button1Click();
+  EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 2u) << "sent again";
+  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
 }
 
 TEST_F(MainWindowSendTest, TheUniverseIsTakenAsPickedAndItsHeaderChecked) {

@@ -7,6 +7,7 @@
 #include "ui/alias_dialog.h"
 #include "ui/extra_files_dialog.h"
 #include "ui/player_details_dialog.h"
+#include "ui/pre_send_dialog.h"
 #include "ui/roster_mover.h"
 #include "ui/split_trackbar.h"
 
@@ -48,6 +49,14 @@ void addDialogShots(std::vector<Shot>& shots) {
                      auto* trackbar = stage.keep<ui::SplitTrackbar>(stillWindow());
                      trackbar->showAt(200, 150);
                      return trackbar;
+                   }});
+  shots.push_back({"pre-send", [](Stage& stage) -> QWidget* {
+                     auto* dialog = stage.keep<ui::PreSendDialog>();
+                     dialog->setLists({"#2 Captain Orrin: nebula.m2 is for 2425, the host file "
+                                       "is at 2426",
+                                       "#4 Tobbe: nebula.m4 is missing"},
+                                      {"#1 Admiral Vega: mailed on 2026-12-08 08:18"});
+                     return dialog;
                    }});
   shots.push_back({"alias", [](Stage& stage) -> QWidget* {
                      auto* dialog = stage.keep<ui::AliasDialog>();
