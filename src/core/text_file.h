@@ -23,8 +23,11 @@ std::optional<std::vector<std::string>> readAllLines(const std::string& path);
 
 // Replaces the file's content with the lines, or creates it. The lines go to a temporary file
 // in the same folder that is then renamed over the old file, so a crash or a full disk leaves
-// either the old content or the new one, never a part. A symbolic link is followed and the
-// file it names is replaced; an existing file keeps its permissions.
+// either the old content or the new one, never a part; the temporary file has no name while it
+// is written, where the file system allows, so a kill leaves nothing behind, and those that
+// processes no longer running left beside the same file are removed. A symbolic link is
+// followed and the file it names is replaced; an existing file keeps its permissions. A folder
+// at the path is never replaced: EInOutError.
 void writeAllLines(const std::string& path, const std::vector<std::string>& lines);
 
 // Up to `count` bytes from the start of the file (fewer when the file is shorter). Throws
