@@ -82,6 +82,7 @@ struct Client {
                                 std::uint16_t error) {
       ++ended;
       if (error != 0) return;
+      succeeded.push_back(request);
       if (request == net::rqOpen) start(&net::TCustomSmtpClient::Mail);
       if (request == net::rqMail) start(&net::TCustomSmtpClient::Quit);
     };
@@ -101,7 +102,19 @@ struct Client {
   net::TCustomSmtpClient smtp;
   int started = 0;
   int ended = 0;
+  std::vector<net::TSmtpRequest> succeeded;
 };
+
+// A request that succeeded had the replies that say so among what the server sent: a greeting
+// and the answer to HELO for Open, the go-ahead for the message's data for Mail.
+bool earned(net::TSmtpRequest request, const std::string& said) {
+  auto has = [&](const char* code) {
+    return said.find(std::string("\n") + code) != std::string::npos || said.rfind(code, 0) == 0;
+  };
+  if (request == net::rqOpen) return has("220") && has("250");
+  if (request == net::rqMail) return has("354") && has("250");
+  return true;
+}
 
 void pump() {
   try {
@@ -133,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t next = 0;
     auto closedAt = std::chrono::steady_clock::time_point::max();
     const auto begun = std::chrono::steady_clock::now();
+    std::string said;
     for (;;) {
       pump();
       if (peer < 0) peer = ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
@@ -140,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         drain(peer);
         if (next < chunks.size()) {
           const std::string& chunk = chunks[next++];
+          said += chunk;
           if (!chunk.empty() && ::send(peer, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0) {
             next = chunks.size();
           }
@@ -150,7 +165,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ::shutdown(peer, SHUT_RDWR);
         closedAt = std::chrono::steady_clock::now();
       }
-      if (client.idle()) break;
+      if (client.idle()) {
+        for (net::TSmtpRequest request : client.succeeded) {
+          if (!earned(request, said)) {
+            std::fprintf(stderr, "request %d succeeded without its replies\n", request);
+            std::abort();
+          }
+        }
+        break;
+      }
       const auto now = std::chrono::steady_clock::now();
       if (now - closedAt > kEndAfterClose || (peer < 0 && now - begun > kEndAfterClose)) {
         std::fprintf(stderr, "a request never ended after the server closed (state %d)\n",
