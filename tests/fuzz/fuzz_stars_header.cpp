@@ -27,7 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!base.empty() && (text.compare(0, base.size(), base) != 0 || base.back() != '.')) {
     std::abort();
   }
-  core::basePathAnyCase(text);
   core::attachmentName(text);
   core::resultFileOf(base, 16);
   return 0;
