@@ -152,6 +152,9 @@ void MainWindow::createWindows() {
   // The grids' commands, with the up/down mover they open.
   commands_ =
       std::make_unique<GridCommands>(*this, *players_, *contestors_, *details_, *extraFiles_, this);
+  QAction* again = commands_->contestorMenu()->addAction(QStringLiteral("Mail this player again"));
+  again->setObjectName(QStringLiteral("Mailagain1"));
+  connect(again, &QAction::triggered, this, [this] { Mailagain1Click(); });
   log_ = std::make_unique<LogWindow>();
   wizard_ = std::make_unique<PlayerWizard>(*this, *extraFiles_);
   playerWizard = [this] { wizard_->run(); };

@@ -82,6 +82,10 @@ class MainWindow : public QMainWindow,
   bool sendGame(const send::SendOptions& options);
   // The check and the journal before Send: the options chosen, nothing when cancelled.
   std::optional<send::SendOptions> askBeforeSending();
+  // The roster's "Mail this player again": the selected entry alone, whatever the journal says.
+  void Mailagain1Click();
+  // Sends, then names whoever was not mailed.
+  void sendAndSumUp(const send::SendOptions& options);
   bool sendGame();
   // Why entries of the last send were not mailed.
   std::vector<std::string> sendFailures() const;

@@ -67,7 +67,20 @@ void MainWindow::Button1Click() {
   std::optional<send::SendOptions> options;
   guarded([this, &options] { options = askBeforeSending(); });
   if (!options) return;
-  sendGame(*options);
+  sendAndSumUp(*options);
+}
+
+void MainWindow::Mailagain1Click() {
+  const int index = commands_->selectedEntry();
+  if (index < 0 || static_cast<size_t>(index) >= game_.roster.size()) return;
+  send::SendOptions options;
+  options.only = {index + 1};
+  options.againPlayers = {index + 1};
+  sendAndSumUp(options);
+}
+
+void MainWindow::sendAndSumUp(const send::SendOptions& options) {
+  sendGame(options);
   // The log window says everything; this says at once who did not get his turn.
   if (!session_) return;
   const std::string summary = send::sessionSummary(session_->selectedCount(),

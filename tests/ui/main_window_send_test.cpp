@@ -130,6 +130,10 @@ TEST_F(MainWindowSendTest, SendAsksFirstWhenAFileIsWrongOrTheTurnWentOutAndSumsU
   window->Button1Click();
   EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 2u) << "sent again";
   EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
+
+  server.acceptMessage();
+  find<QAction>("Mailagain1")->trigger();  // the roster's popup: no question asked
+  EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 3u);
 }
 
 TEST_F(MainWindowSendTest, TheUniverseIsTakenAsPickedAndItsHeaderChecked) {
