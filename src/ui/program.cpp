@@ -8,6 +8,7 @@
 #include "ui/activation_watch.h"
 #include "ui/intro_screen.h"
 #include "ui/main_window.h"
+#include "ui/program_identity.h"
 
 namespace zelvaro::ui {
 
@@ -16,6 +17,7 @@ namespace {
 // The windows made with the main window read the settings file as they are made (the intro
 // screen its "do not show" choice), so a first start must have it before them.
 std::unique_ptr<MainWindow> makeMainWindow(const std::string& settingsPath) {
+  applyProgramIdentity();
   try {
     core::createSettingsIfMissing(settingsPath);
   } catch (const core::EInOutError&) {

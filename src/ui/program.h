@@ -2,6 +2,7 @@
 
 // The running program: the main window (which creates the other windows it opens), created
 // and then activated as start-up says, and ended by its closing or by the end of a batch run.
+// Every window carries the program's icon.
 
 #include <memory>
 #include <string>

@@ -10,6 +10,9 @@
 #include "platform/eventloop.h"
 #include "support/wait.h"
 #include "ui/about_box.h"
+#include "ui/intro_screen.h"
+#include "ui/player_wizard.h"
+#include "ui/settings_dialog.h"
 #include "ui/text_window.h"
 
 namespace zelvaro::test {
@@ -37,6 +40,19 @@ TEST_F(ProgramTest, TheGameOnTheCommandLineOpensAtTheFirstActivation) {
   EXPECT_EQ(name->currentText().toStdString(), "Orion");
   EXPECT_EQ(program->window().game().filePath, path);
   EXPECT_FALSE(program->window().game().changed);
+}
+
+TEST_F(ProgramTest, EveryWindowCarriesTheProgramsIconAndTheDesktopKnowsItsEntry) {
+  startProgram({});
+  ui::MainWindow& main = program->window();
+  for (QWidget* window : std::initializer_list<QWidget*>{
+           &main, &main.settingsDialog(), &main.aboutBox(), &main.introScreen(),
+           &main.playerWizardDialog(), &main.monitorWindow(), &main.logWindow()}) {
+    EXPECT_EQ(window->windowIcon().availableSizes(),
+              (QList<QSize>{{48, 48}, {128, 128}, {256, 256}}))
+        << window->objectName().toStdString();
+  }
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.zelvaro.Zelvaro");
 }
 
 TEST_F(ProgramTest, AMissingGameFileIsToldAtStartOnly) {
