@@ -1,11 +1,9 @@
 #include "ui/about_box.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include "ui/space_art.h"
@@ -87,9 +85,6 @@ void AboutBox::showAbout(const std::string& version) {
   Label1->setText(QString::fromStdString("V" + version));
   Timer1->start();
   setWindowTitle(QString());
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
   show();
   raise();
   activateWindow();

@@ -1,12 +1,10 @@
 #include "ui/dialog_frames.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "ui/widget_names.h"
@@ -52,15 +50,6 @@ QPushButton* FixedDialog::addButton(QPushButton* button) {
 
 void FixedDialog::addButtonGap() {
   buttons_->addStretch();
-}
-
-void FixedDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-  if (shown == nullptr) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(shown->availableGeometry().center());
-  move(frame.topLeft());
 }
 
 FloatingTool::FloatingTool(const QString& objectName, QWidget* parent) : QFrame(parent) {

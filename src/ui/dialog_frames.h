@@ -1,8 +1,8 @@
 #pragma once
 
 // The two kinds of small window the main window opens: a modal dialog of fixed size without
-// title-bar buttons, centred on the screen; and a borderless tool that floats above the main
-// window, non-modal, placed by its opener.
+// title-bar buttons (WindowPlacement centres it over the main window); and a borderless tool that
+// floats above the main window, non-modal, placed by its opener.
 
 #include <QDialog>
 #include <QFrame>
@@ -31,8 +31,6 @@ class FixedDialog : public QDialog {
   QPushButton* addButton(QPushButton* button);
   // Pushes the buttons added after it to the right.
   void addButtonGap();
-
-  void showEvent(QShowEvent* event) override;
 
  private:
   QGridLayout* fields_;

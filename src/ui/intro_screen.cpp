@@ -1,10 +1,8 @@
 #include "ui/intro_screen.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 #include <QWheelEvent>
 #include <utility>
 
@@ -141,9 +139,6 @@ void IntroScreen::prepare(const std::string& version, const std::string& alias) 
 }
 
 void IntroScreen::showModal() {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
   exec();
 }
 

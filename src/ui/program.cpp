@@ -9,6 +9,7 @@
 #include "ui/intro_screen.h"
 #include "ui/main_window.h"
 #include "ui/program_identity.h"
+#include "ui/window_placement.h"
 
 namespace zelvaro::ui {
 
@@ -31,6 +32,7 @@ std::unique_ptr<MainWindow> makeMainWindow(const std::string& settingsPath) {
 Program::Program(core::CommandLine commandLine, std::string settingsPath)
     : window_(makeMainWindow(settingsPath)),
       watch_(std::make_unique<ActivationWatch>(window_.get())),
+      placement_(std::make_unique<WindowPlacement>(window_.get())),
       startup_(*this, commandLine, settingsPath),
       commandLine_(std::move(commandLine)) {
   QObject::connect(window_.get(), &MainWindow::activated, window_.get(), [this] { activated(); });

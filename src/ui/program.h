@@ -2,7 +2,7 @@
 
 // The running program: the main window (which creates the other windows it opens), created
 // and then activated as start-up says, and ended by its closing or by the end of a batch run.
-// Every window carries the program's icon.
+// Every window carries the program's icon and opens where the screen shows it whole.
 
 #include <memory>
 #include <string>
@@ -15,6 +15,7 @@ namespace zelvaro::ui {
 
 class ActivationWatch;
 class MainWindow;
+class WindowPlacement;
 
 class Program : private StartupWindow {
  public:
@@ -39,6 +40,7 @@ class Program : private StartupWindow {
 
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<ActivationWatch> watch_;
+  std::unique_ptr<WindowPlacement> placement_;
   Startup startup_;
   const core::CommandLine commandLine_;
   bool firstActivation_ = true;

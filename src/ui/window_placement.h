@@ -1,0 +1,40 @@
+#pragma once
+
+// Where windows open: a dialog centred over the window it belongs to, and every window inside
+// the available area of its screen, whatever the scale factor. A saved geometry from a larger
+// screen, or a design size that a scale factor makes too big, would otherwise put title bars
+// and buttons out of reach.
+
+#include <QObject>
+#include <QRect>
+
+class QWidget;
+
+namespace zelvaro::ui {
+
+// `frame` moved, and shrunk where it is larger, to lie inside `area`; a frame that cannot be
+// shrunk below `minimum` keeps its top-left corner (its title bar) inside.
+QRect fitInside(QRect frame, const QRect& area, const QSize& minimum = {});
+// `frame` with its centre on the centre of `over`.
+QRect centredOver(QRect frame, const QRect& over);
+
+// Places each top-level window of the application as it is shown. Dialogs without a parent
+// window belong to `mainWindow`.
+class WindowPlacement : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit WindowPlacement(QWidget* mainWindow);
+  ~WindowPlacement() override;
+
+  // Places `window` now, as when it is shown.
+  void place(QWidget* window) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* mainWindow_;
+};
+
+}  // namespace zelvaro::ui
