@@ -24,6 +24,13 @@ constexpr const char* kScript =
     "export HOME=\"$1\" XDG_RUNTIME_DIR=\"$1\" XDG_DATA_HOME=\"$1/data\" "
     "XDG_CACHE_HOME=\"$1/cache\"\n"
     "printf test | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 || exit 1\n"
+    // The daemon takes the service's bus name a moment after it has forked; a client asking
+    // before then would have the bus start a second, locked daemon.
+    "i=0; until dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus"
+    " org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null"
+    " | grep -q true; do\n"
+    "  i=$((i+1)); [ $i -gt 200 ] && exit 1; sleep 0.05\n"
+    "done\n"
     // The login collection appears a moment after the unlock: the service is ready once a
     // probe can be stored in it.
     "i=0; until printf x | secret-tool store --label=probe zelvaro-probe 1 2>/dev/null; do\n"
