@@ -79,6 +79,13 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
       {"--strict", nullptr, nullptr,
        "with --send: do not mail a player whose file is missing or empty either",
        [](CommandLine& line, const std::string&) { line.strict = true; }},
+      {"--dry-run", nullptr, "DIR",
+       "with --send: write every message into DIR as\n"
+       "                   <NN>-player<N>.eml instead of mailing it",
+       [](CommandLine& line, const std::string& folder) {
+         if (folder.empty()) refuse(line, "--dry-run needs a folder");
+         line.dryRun = folder;
+       }},
   };
   return switches;
 }
@@ -108,8 +115,8 @@ CommandLine examineCommandLine(const std::vector<std::string>& arguments) {
       addPath(line, argument);
     }
   }
-  if ((line.again || line.strict || !line.only.empty()) && !line.batch) {
-    refuse(line, "--again, --only and --strict go with --send");
+  if ((line.again || line.strict || !line.only.empty() || !line.dryRun.empty()) && !line.batch) {
+    refuse(line, "--again, --only, --strict and --dry-run go with --send");
   }
   return line;
 }

@@ -38,6 +38,7 @@ struct CommandLine {
   bool again = false;   // mail players the journal has as mailed
   bool strict = false;  // refuse players with a missing or empty file too
   std::set<int> only;   // when not empty, only these player numbers
+  std::string dryRun;   // when set, the messages go into this folder and nothing is sent
 
   const std::vector<std::string>& gameFiles() const { return paths; }
   // Several paths only make sense for a batch run; otherwise the last one wins.

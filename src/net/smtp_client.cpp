@@ -783,6 +783,12 @@ void TCustomSmtpClient::RecipientReplied() {
 void TCustomSmtpClient::Data() {
   CheckReady();
   CheckConnected();
+  BeginMessage();
+  FStep = TSmtpStep::Data;
+  ExecCommand(rqData, "DATA", {354}, &TCustomSmtpClient::DataReplied);
+}
+
+void TCustomSmtpClient::BeginMessage() {
   FBodyLine = 0;
   FMoreBody = true;
   FCursor = -1;
@@ -795,8 +801,18 @@ void TCustomSmtpClient::Data() {
   FHeader.push_back("Date: " + FormatMailDate(std::time(nullptr)));
   DoBuildHeader(FHeader);
   FHeader.push_back("");
-  FStep = TSmtpStep::Data;
-  ExecCommand(rqData, "DATA", {354}, &TCustomSmtpClient::DataReplied);
+}
+
+void TCustomSmtpClient::WriteMessage(const std::function<void(const std::string&)>& out) {
+  CheckReady();
+  BeginMessage();
+  bool more = true;
+  while (more) {
+    FSendBlock.clear();
+    more = FillSendBlock();
+    out(FSendBlock);
+  }
+  FSendBlock.clear();
 }
 
 void TCustomSmtpClient::DataReplied() {

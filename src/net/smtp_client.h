@@ -172,6 +172,9 @@ class TCustomSmtpClient {
   virtual void Open();
   // MAIL FROM, RCPT TO for every recipient, DATA with the header and the body.
   virtual void Mail();
+  // The message DATA would send, block by block as it would go on the wire (dot-stuffed, CR LF,
+  // without the final "."), to `out` instead of a server; no connection needed.
+  void WriteMessage(const std::function<void(const std::string& block)>& out);
 
  protected:
   virtual void DoDisplay(const std::string& Msg);
@@ -187,6 +190,8 @@ class TCustomSmtpClient {
   // once this way; each line is still shown through DoDisplay. The engine's own has none.
   virtual bool DoGetDataBlock(std::string& Block, size_t Limit);
   virtual void DoBuildHeader(std::vector<std::string>& Header);
+  // Makes the header and readies the body for DATA or WriteMessage.
+  virtual void BeginMessage();
   virtual void DoSessionConnected(int Error);
   virtual void DoSessionClosed(int Error);
   virtual void WriteCommand(const std::string& Line);

@@ -142,7 +142,13 @@ void SendSession::runSession() {
   // Nobody selected mails nothing; the bar then stays where it is.
   SessionStep_ = selected_ > 0 ? 100 / selected_ : 0;
   log_.LogLine("Sending to:" + std::to_string(selected_) + "/" + std::to_string(roster.size()));
-  if (selected_ > 0 && !prepareAccount()) {
+  // The games of one run share its folder, so the numbers go on from game to game.
+  if (options_.previewFolder != previewFolderUsed_) previewCount_ = 0;
+  previewFolderUsed_ = options_.previewFolder;
+  if (!options_.previewFolder.empty()) {
+    log_.LogLine("Preview: nothing is sent, the messages go to:\"" + options_.previewFolder + "\"");
+    std::filesystem::create_directories(options_.previewFolder);
+  } else if (selected_ > 0 && !prepareAccount()) {
     host_.showLogWindow();
     return;
   }
@@ -254,6 +260,11 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   }
   _smtp.HdrTo = normalized;
   messageId_.clear();
+  if (!options_.previewFolder.empty()) {
+    writePreview(slot, fields, sender);
+    advanceBars();
+    return;
+  }
   start(&net::TCustomSmtpClient::Open);
 
   bool everyFile = true;
@@ -261,12 +272,7 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   Outcome outcome;
   const bool recipients = !_smtp.RcptName.empty();
   if (recipients) {
-    everyFile = attachFiles(slot, fields);
-    _smtp.HdrFrom = sender;
-    _smtp.FromName = host_.settings().email;
-    fillBody();
-    _smtp.HdrSubject = FillTemplate(host_.game().subject,
-                                    {host_.game().year, host_.game().name, PlayerNumberText_});
+    everyFile = composeEntry(slot, fields, sender);
     outcome = finish();
     if (outcome.ok()) {
       fileMaximum_ = std::max(fileMaximum_, DisplayLineCount + messageTraceLines());
@@ -316,6 +322,17 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     }
   }
   advanceBars();
+}
+
+bool SendSession::composeEntry(int slot, const std::vector<std::string>& fields,
+                               const std::string& sender) {
+  const bool everyFile = attachFiles(slot, fields);
+  _smtp.HdrFrom = sender;
+  _smtp.FromName = host_.settings().email;
+  fillBody();
+  _smtp.HdrSubject =
+      FillTemplate(host_.game().subject, {host_.game().year, host_.game().name, PlayerNumberText_});
+  return everyFile;
 }
 
 bool SendSession::attachFiles(int slot, const std::vector<std::string>& fields) {
@@ -402,7 +419,8 @@ void SendSession::endSession() {
   Timer1.setEnabled(true);
   log_.LogLine("End session at " + platform::longTimeText(now));
   log_.LogLine("");
-  host_.showLogWindow();
+  // A preview shows its messages; the log has nothing to add.
+  if (options_.previewFolder.empty()) host_.showLogWindow();
 }
 
 // ---- waiting for a request ----

@@ -45,6 +45,9 @@ struct SendOptions {
   std::set<int> againPlayers;
   // When not empty, only these player numbers are mailed.
   std::set<int> only;
+  // When set, every message goes into this folder as "<NN>-player<N>.eml" (NN in the order they
+  // are written) exactly as it would go on the wire, and nothing is sent or journaled.
+  std::string previewFolder;
 };
 
 // A selected entry the session did not mail, and why: for the summary at its end.
@@ -103,6 +106,10 @@ class SendSession {
   void journalOutcome(int slot, const std::string& reason);
   void noteNotMailed(int slot, std::string reason, bool skipped = false);
   void mailEntry(int slot, const std::vector<std::string>& fields, const std::string& sender);
+  // Files, sender, body and subject into the client; true when every file asked for was there.
+  bool composeEntry(int slot, const std::vector<std::string>& fields, const std::string& sender);
+  // The composed message into the preview folder instead of to the server.
+  void writePreview(int slot, const std::vector<std::string>& fields, const std::string& sender);
   // Step 20: true when every file asked for was there.
   bool attachFiles(int slot, const std::vector<std::string>& fields);
   void fillBody();
@@ -177,6 +184,8 @@ class SendSession {
   bool journalUsable_ = true;
   std::string messageId_;  // of the message in progress, as its header says
   int mailed_ = 0;
+  int previewCount_ = 0;
+  std::string previewFolderUsed_;
   std::vector<NotMailed> notMailed_;
 };
 

@@ -59,7 +59,7 @@ void TSmtpCli::MailFrom() {
   TCustomSmtpClient::MailFrom();
 }
 
-void TSmtpCli::Data() {
+void TSmtpCli::BeginMessage() {
   TextPartPending = true;
   AttachmentIndex = 0;
   TextLineNumber = 0;
@@ -83,7 +83,7 @@ void TSmtpCli::Data() {
                     "Content-Transfer-Encoding: " + encoding,
                     ""};
   }
-  TCustomSmtpClient::Data();
+  TCustomSmtpClient::BeginMessage();
 }
 
 bool TSmtpCli::TextLine(int number, std::string& line) {

@@ -41,7 +41,6 @@ class TSmtpCli : public net::TCustomSmtpClient {
 
   // The message says how its text goes before MAIL FROM, as 8BITMIME asks.
   void MailFrom() override;
-  void Data() override;
 
  protected:
   // Ignores the engine's line number: each call yields the next line of the message body.
@@ -52,6 +51,7 @@ class TSmtpCli : public net::TCustomSmtpClient {
   // Subject and display name as encoded words when not ASCII, a Message-ID after the Date,
   // and the text's transfer encoding when it is not plain ASCII.
   void DoBuildHeader(std::vector<std::string>& Header) override;
+  void BeginMessage() override;
 
   virtual void OpenAttachment(AttachmentReader& file, const std::string& path);
   // Up to 45 bytes as one base64 line, appended to `line` (which may hold the lines before it);

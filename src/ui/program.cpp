@@ -84,6 +84,7 @@ bool Program::sendGame() {
   send::SendOptions options;
   options.again = commandLine_.again;
   options.only = commandLine_.only;
+  options.previewFolder = commandLine_.dryRun;
   if (commandLine_.strict) options.files = send::SendOptions::Files::RefuseAny;
   return window_->sendGame(options);
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -55,6 +56,28 @@ class BatchProcessTest : public testing::Test {
     int count = 0;
     while (server.hasMessage(count + 1)) ++count;
     return count;
+  }
+
+  // The message file as Python's email package reads it: its subject and defects, then each
+  // attachment's name and whether its bytes are those of the file in `folder`, then its text.
+  std::string readBack(const std::string& eml, const std::string& folder) {
+    const std::string script = home.file("read_back.py");
+    writeFile(script,
+              "import email, email.policy, os, sys\n"
+              "m = email.message_from_binary_file(open(sys.argv[1], 'rb'),"
+              " policy=email.policy.default)\n"
+              "print(m['subject'], len(m.defects))\n"
+              "for part in m.iter_attachments():\n"
+              "    data = open(os.path.join(sys.argv[2], part.get_filename()), 'rb').read()\n"
+              "    print(part.get_filename(), part.get_content() == data)\n"
+              "print(m.get_body(('plain',)).get_content(), end='')\n");
+    FILE* pipe =
+        popen(("python3 '" + script + "' '" + eml + "' '" + folder + "' 2>&1").c_str(), "r");
+    std::string text;
+    char buffer[256];
+    while (pipe != nullptr && fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+    if (pipe != nullptr) pclose(pipe);
+    return text;
   }
 
   TempDir home;
@@ -296,6 +319,38 @@ TEST_F(BatchProcessTest, TheJournalSurvivesAKillAndTheNextRunMailsTheRest) {
   EXPECT_EQ(rest.status, 0) << rest.err;
   EXPECT_EQ(messages(), before + 4 - static_cast<int>(lines.size()))
       << "a message the server took just before the kill may go twice, never more";
+}
+
+TEST_F(BatchProcessTest, ADryRunWritesTheMessagesAsTheyWouldGoAndSendsNothing) {
+  const std::string game = makeGame("game1", 2426);
+  writeSettings(server.port());
+  const std::string folder = home.file("preview");
+
+  ProgramRun dry = runProgram({"/send", "--dry-run", folder, game}, home.path());
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.err, "");
+  EXPECT_EQ(messages(), 0);
+  EXPECT_TRUE(journalLines().empty());
+  const std::string first = readBack(folder + "/01-player1.eml", home.file("game1"));
+  EXPECT_EQ(
+      first.rfind("Turn 2426 of Nebula Cup for player 1 0\nnebula.m1 True\nnebula.xy True\n", 0),
+      0u)
+      << first;
+  const std::string last = readBack(folder + "/04-player4.eml", home.file("game1"));
+  EXPECT_EQ(last.rfind("Turn 2426 of Nebula Cup for player 4 0\nnebula.m4 True\nnebula.xy True\n"
+                       "nebula-rules.txt True\n",
+                       0),
+            0u)
+      << last;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 4);
+
+  ProgramRun real = send({game});
+  EXPECT_EQ(real.status, 0) << real.err;
+  ASSERT_EQ(messages(), 4) << "the dry run journaled nothing";
+  std::string mailedText = server.message(4, "text");
+  mailedText.erase(std::remove(mailedText.begin(), mailedText.end(), '\r'), mailedText.end());
+  ASSERT_GT(mailedText.size(), 20u);
+  EXPECT_EQ(last.substr(last.size() - mailedText.size()), mailedText) << "the text as mailed";
 }
 
 }  // namespace

@@ -65,16 +65,19 @@ TEST(CommandLine, HelpAndVersionAreNoGameFiles) {
 }
 
 TEST(CommandLine, SendOptionsStandAnywhereAfterSendAndNeverPassForGames) {
-  CommandLine line =
-      examineCommandLine({"/send", "--only", "3,7", "a.zv", "--again", "b.zv", "--strict"});
+  CommandLine line = examineCommandLine(
+      {"/send", "--only", "3,7", "a.zv", "--again", "b.zv", "--strict", "--dry-run", "-out"});
   EXPECT_EQ(line.usageError, "");
   EXPECT_EQ(line.gameFiles(), (Paths{"a.zv", "b.zv"}));
   EXPECT_EQ(line.only, (std::set<int>{3, 7}));
   EXPECT_TRUE(line.again && line.strict);
+  EXPECT_EQ(line.dryRun, "-out");
   EXPECT_EQ(examineCommandLine({"--only", "16", "--send"}).only, std::set<int>{16});
 
   for (const Paths& wrong : {Paths{"/send", "--only", "0"}, Paths{"/send", "--only", "3,,4"},
-                             Paths{"/send", "--only", "a.zv"}, Paths{"--again", "a.zv"}}) {
+                             Paths{"/send", "--only", "a.zv"}, Paths{"--again", "a.zv"},
+                             Paths{"--dry-run", "out", "a.zv"}, Paths{"/send", "a.zv", "--dry-run"},
+                             Paths{"/send", "--dry-run", "", "a.zv"}}) {
     EXPECT_NE(examineCommandLine(wrong).usageError, "") << testing::PrintToString(wrong);
   }
 }
