@@ -25,6 +25,7 @@ Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& env
   if (commandLine.help) return Launch::Help;
   if (commandLine.version) return Launch::Version;
   if (commandLine.checkConnection) return Launch::CheckConnection;
+  if (commandLine.watch) return Launch::Watch;
   // Whoever names a platform knows what he wants (tests, screenshots, "offscreen" by hand).
   bool screen = !environment.display.empty() || !environment.waylandDisplay.empty() ||
                 !environment.qtPlatform.empty();
@@ -37,6 +38,7 @@ std::string usageText() {
       "Usage: zelvaro [GAME.zv ...]\n"
       "       zelvaro --send GAME.zv [GAME.zv ...]\n"
       "       zelvaro --check-connection\n"
+      "       zelvaro --watch [--settle SECONDS] GAME.zv [GAME.zv ...]\n"
       "       zelvaro --help | --version\n"
       "\n"
       "Mails the turns of a play-by-e-mail game of Stars! to its players.\n"
@@ -53,7 +55,9 @@ std::string usageText() {
       "  --               what follows is a game file, even when it starts with \"-\"\n"
       "\n"
       "A send run writes its messages to standard error as lines \"zelvaro: <text>\"\n"
-      "and needs no display (cron is fine).\n"
+      "and needs no display (cron is fine). A watch run needs none either; it writes\n"
+      "one line per event, prefixed with the game file's name, and ends with status 0\n"
+      "at SIGTERM or Ctrl+C.\n"
       "\n"
       "Settings: zelvaro.cfg in $XDG_CONFIG_HOME/zelvaro/ (usually ~/.config/zelvaro/),\n"
       "made with defaults at the first start; set the mail server there or in\n"

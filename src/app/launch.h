@@ -30,6 +30,7 @@ enum class Launch {
   NeedsDisplay,     // print noDisplayText() on standard error, exit 2
   Windowed,         // run on the platform the environment names
   Offscreen,        // run on Qt's offscreen platform: a batch run without a display
+  Watch,            // watch mode, offscreen always: no window, and it must outlive any display
 };
 
 Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& environment);

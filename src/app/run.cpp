@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/launch.h"
+#include "app/watch.h"
 #include "core/command_line.h"
 #include "core/settings.h"
 #include "platform/application.h"
@@ -68,6 +69,7 @@ int runProgram(int argc, char** argv) {
       std::cerr << noDisplayText();
       return ExitUsage;
     case Launch::Offscreen:
+    case Launch::Watch:
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
       break;
     case Launch::Windowed:
@@ -75,13 +77,17 @@ int runProgram(int argc, char** argv) {
   }
   // Standard error of an unattended run carries the program's messages only, not the
   // toolkit's chatter about the platform it runs on (unless asked for by hand).
-  if (commandLine.batch)
+  if (commandLine.batch || commandLine.watch)
     setenv("QT_LOGGING_RULES", "*.debug=false;*.info=false;*.warning=false", 0);
 
   // The toolkit sees the program's name only: a game file must never be taken for one of its
   // options ("-style", "-reverse", ...).
   static int toolkitArgc = 1;
   platform::Application application(toolkitArgc, argv, platform::Application::Kind::Widgets);
+  if (commandLine.watch) {
+    platform::installMessages(std::make_unique<platform::BatchMessages>());
+    return runWatch(commandLine, core::settingsFilePath(), application);
+  }
   auto* batchMessages = new platform::BatchMessages;
   if (commandLine.batch) {
     platform::installMessages(std::unique_ptr<platform::Messages>(batchMessages));

@@ -47,6 +47,26 @@ bool addPlayerNumbers(const std::string& list, std::set<int>& numbers) {
   }
 }
 
+// Whole seconds, digits only, at most a day: "30s" or "-1" is a mistake worth saying.
+void setSettle(CommandLine& line, const std::string& text) {
+  constexpr int kMostSeconds = 24 * 60 * 60;
+  const bool digits =
+      !text.empty() && text.size() <= 5 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits || std::stoi(text) > kMostSeconds) {
+    refuse(line, "--settle needs a number of seconds from 0 to 86400, not \"" + text + "\"");
+    return;
+  }
+  line.settleSeconds = std::stoi(text);
+}
+
+// Watch mode shares nothing with the other ways to run.
+void checkWatch(CommandLine& line) {
+  if (line.settleSeconds && !line.watch) refuse(line, "--settle goes with --watch only");
+  if (line.watch && line.batch) refuse(line, "--watch and --send do not go together");
+  if (line.watch && line.paths.empty()) refuse(line, "--watch needs the game files to watch");
+}
+
 void addPath(CommandLine& line, const std::string& path) {
   line.paths.push_back(path);
   line.pendingGameFile = path;
@@ -86,6 +106,10 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
          if (folder.empty()) refuse(line, "--dry-run needs a folder");
          line.dryRun = folder;
        }},
+      {"--watch", nullptr, nullptr, "mail each new turn of the games as it comes, until stopped",
+       [](CommandLine& line, const std::string&) { line.watch = true; }},
+      {"--settle", nullptr, "SECONDS",
+       "with --watch: files unchanged this long before mailing (30)", setSettle},
   };
   return switches;
 }
@@ -118,6 +142,7 @@ CommandLine examineCommandLine(const std::vector<std::string>& arguments) {
   if ((line.again || line.strict || !line.only.empty() || !line.dryRun.empty()) && !line.batch) {
     refuse(line, "--again, --only, --strict and --dry-run go with --send");
   }
+  checkWatch(line);
   return line;
 }
 

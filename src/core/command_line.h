@@ -5,6 +5,7 @@
 // opens. Every switch is a row of one table (command_line.cpp); an argument starting with "-"
 // that no row knows is a usage error, and "--" ends the switches for paths that start with "-".
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ struct CommandLine {
   // Connect to the mail server of the settings, start TLS, log in and quit; the report on
   // standard output.
   bool checkConnection = false;
+  // Mail each new turn of the named games until stopped, once its files have settled for
+  // this many seconds (30 unless given).
+  bool watch = false;
+  std::optional<int> settleSeconds;
   // Why the command line cannot be used ("unknown option -x"); empty when it can.
   std::string usageError;
   // The paths in command-line order, exactly as given.
@@ -41,8 +46,8 @@ struct CommandLine {
   std::string dryRun;   // when set, the messages go into this folder and nothing is sent
 
   const std::vector<std::string>& gameFiles() const { return paths; }
-  // Several paths only make sense for a batch run; otherwise the last one wins.
-  bool multipleFilesWithoutSend() const { return fileCount > 1 && !batch; }
+  // Several paths only make sense for an unattended run; otherwise the last one wins.
+  bool multipleFilesWithoutSend() const { return fileCount > 1 && !batch && !watch; }
 };
 
 // One switch the program knows, for the parser and the usage text alike.

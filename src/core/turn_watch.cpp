@@ -1,6 +1,9 @@
 #include "core/turn_watch.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <string_view>
 
 #include "platform/socketerrors.h"
 
@@ -12,6 +15,23 @@ FailureKind failureKindOf(int error) {
   // not mend that.
   if (error == platform::WSAEINVAL) return FailureKind::Lasting;
   return FailureKind::Passing;
+}
+
+FailureKind failureKindOfReason(const std::string& reason) {
+  static constexpr std::string_view kSendFailed = "Send failed: ";
+  size_t number = std::string::npos;
+  if (reason.starts_with(kSendFailed)) {
+    number = kSendFailed.size();
+  } else if (reason.starts_with("Recipient refused:")) {
+    const size_t quote = reason.rfind("\" ");
+    if (quote != std::string::npos) number = quote + 2;
+  } else if (reason.find("address") != std::string::npos) {
+    return FailureKind::Lasting;
+  }
+  if (number >= reason.size() || !std::isdigit(static_cast<unsigned char>(reason[number]))) {
+    return FailureKind::Passing;
+  }
+  return failureKindOf(std::atoi(reason.c_str() + number));
 }
 
 std::chrono::seconds retryDelay(int failedAttempts, const WatchRules& rules) {

@@ -22,6 +22,10 @@ enum class FailureKind {
 
 // `error` as a session reports it: an SMTP reply code, or a socket error number.
 FailureKind failureKindOf(int error);
+// A session's reason for a player not mailed: "Send failed: <number> <text>", "Recipient
+// refused:"<address>" <reply>", "Invalid address: ...", "no address to mail to", or a file the
+// check refused. Waiting mends no address; a file may well be written again.
+FailureKind failureKindOfReason(const std::string& reason);
 
 // One selected player of the game, for the host file's current year.
 struct WatchedPlayer {

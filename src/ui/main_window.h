@@ -86,6 +86,8 @@ class MainWindow : public QMainWindow,
   void Mailagain1Click();
   // Sends, then names whoever was not mailed.
   void sendAndSumUp(const send::SendOptions& options);
+  // The session of the last sendGame(); nothing before the first.
+  const send::SendSession* lastSession() const { return session_.get(); }
   bool sendGame();
   // Why entries of the last send were not mailed.
   std::vector<std::string> sendFailures() const;

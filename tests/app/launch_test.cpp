@@ -25,6 +25,12 @@ TEST(Launch, AnyDisplayOrNamedPlatformIsUsedAsItIs) {
   EXPECT_EQ(launch({}, {"", "", ""}), Launch::NeedsDisplay) << "an empty variable names nothing";
 }
 
+TEST(Launch, WatchRunsOffscreenEvenWithADisplay) {
+  EXPECT_EQ(launch({"--watch", "game.zv"}, {}), Launch::Watch);
+  EXPECT_EQ(launch({"--watch", "game.zv"}, {":0", "wayland-0", "xcb"}), Launch::Watch);
+  EXPECT_EQ(launch({"--watch"}, {":0", "", ""}), Launch::Usage);
+}
+
 TEST(Launch, AUsageErrorWinsOverEverythingElse) {
   EXPECT_EQ(launch({"--help", "-q"}, {":0", "", ""}), Launch::Usage);
   EXPECT_EQ(launch({"--send", "-q", "game.zv"}, {}), Launch::Usage);
@@ -39,8 +45,8 @@ TEST(Launch, HelpAndVersionAnswerWithoutAnyDisplay) {
 
 TEST(Launch, UsageNamesTheSwitchesTheSettingsAndEveryExitStatus) {
   std::string usage = usageText();
-  for (const char* needle :
-       {"/send", "--help", "--version", "zelvaro.cfg", "\n  0  ", "\n  1  ", "\n  2  "}) {
+  for (const char* needle : {"/send", "--watch", "--settle SECONDS", "--help", "--version",
+                             "zelvaro.cfg", "\n  0  ", "\n  1  ", "\n  2  "}) {
     EXPECT_NE(usage.find(needle), std::string::npos) << needle << " missing from:\n" << usage;
   }
   EXPECT_EQ(versionText(), "Zelvaro 1.5c (5th July 1999)\n");

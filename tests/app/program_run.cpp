@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "support/temp_dir.h"
 
@@ -42,12 +43,8 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
   return result;
 }
 
-}  // namespace
-
-ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& home,
-                      const std::map<std::string, std::string>& environment, int timeoutMs,
-                      const std::function<bool()>& killWhen) {
-  TempDir capture;
+pid_t startChild(const std::vector<std::string>& arguments, const std::string& home,
+                 const std::map<std::string, std::string>& environment, const TempDir& capture) {
   std::vector<std::string> argv{ZELVARO_PROGRAM};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<std::string> envp = childEnvironment(home, environment);
@@ -55,6 +52,9 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::stri
   std::vector<char*> envpPointers = pointers(envp);
   std::string outPath = capture.file("out");
   std::string errPath = capture.file("err");
+  // There before the child runs: a test may read them at once.
+  writeFile(outPath, "");
+  writeFile(errPath, "");
 
   pid_t pid = fork();
   if (pid == 0) {
@@ -68,12 +68,15 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::stri
     execve(argvPointers[0], argvPointers.data(), envpPointers.data());
     _exit(127);
   }
-  ProgramRun run;
-  if (pid < 0) {
-    ADD_FAILURE() << "cannot start " << ZELVARO_PROGRAM;
-    return run;
-  }
+  if (pid < 0) ADD_FAILURE() << "cannot start " << ZELVARO_PROGRAM;
+  return pid;
+}
+
+// The exit status; -1 when it ended otherwise, was killed when `killWhen` held, or still ran
+// at the deadline (it is then killed, and `late` set).
+int awaitExit(pid_t pid, int timeoutMs, bool& late, const std::function<bool()>& killWhen = {}) {
   int waitStatus = 0;
+  late = false;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (waitpid(pid, &waitStatus, WNOHANG) == 0) {
     if (killWhen && killWhen()) {
@@ -84,15 +87,52 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::stri
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &waitStatus, 0);
-      ADD_FAILURE() << "zelvaro still ran after " << timeoutMs << " ms: it waits for something";
-      break;
+      late = true;
+      return -1;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  if (WIFEXITED(waitStatus)) run.status = WEXITSTATUS(waitStatus);
-  run.out = readFile(outPath);
-  run.err = readFile(errPath);
+  return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& home,
+                      const std::map<std::string, std::string>& environment, int timeoutMs,
+                      const std::function<bool()>& killWhen) {
+  TempDir capture;
+  ProgramRun run;
+  const pid_t pid = startChild(arguments, home, environment, capture);
+  if (pid < 0) return run;
+  bool late = false;
+  run.status = awaitExit(pid, timeoutMs, late, killWhen);
+  if (late)
+    ADD_FAILURE() << "zelvaro still ran after " << timeoutMs << " ms: it waits for something";
+  run.out = readFile(capture.file("out"));
+  run.err = readFile(capture.file("err"));
   return run;
+}
+
+RunningProgram::RunningProgram(const std::vector<std::string>& arguments, const std::string& home,
+                               const std::map<std::string, std::string>& environment)
+    : capture_(std::make_unique<TempDir>()),
+      pid_(startChild(arguments, home, environment, *capture_)) {}
+
+RunningProgram::~RunningProgram() {
+  if (pid_ > 0) stop(SIGKILL, 10000);
+}
+
+std::string RunningProgram::err() const {
+  return readFile(capture_->file("err"));
+}
+
+int RunningProgram::stop(int signal, int timeoutMs) {
+  if (pid_ <= 0) return -1;
+  kill(pid_, signal);
+  bool late = false;
+  const int status = awaitExit(std::exchange(pid_, -1), timeoutMs, late);
+  if (late) ADD_FAILURE() << "zelvaro still ran " << timeoutMs << " ms after signal " << signal;
+  return status;
 }
 
 }  // namespace zelvaro::test

@@ -5,10 +5,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zelvaro::test {
+
+class TempDir;
 
 struct ProgramRun {
   int status = -1;  // the exit status; -1 when it did not exit normally
@@ -23,5 +26,26 @@ struct ProgramRun {
 ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& home,
                       const std::map<std::string, std::string>& environment = {},
                       int timeoutMs = 120000, const std::function<bool()>& killWhen = {});
+
+// The program started in the background, for a run that lasts until it is told to end.
+class RunningProgram {
+ public:
+  RunningProgram(const std::vector<std::string>& arguments, const std::string& home,
+                 const std::map<std::string, std::string>& environment = {});
+  // Kills a program still running.
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  // What it has written to standard error so far.
+  std::string err() const;
+  // Sends `signal` and waits for the end; the exit status, or -1 when it did not exit by
+  // itself within `timeoutMs` (it is then killed).
+  int stop(int signal, int timeoutMs);
+
+ private:
+  std::unique_ptr<TempDir> capture_;
+  int pid_ = -1;
+};
 
 }  // namespace zelvaro::test

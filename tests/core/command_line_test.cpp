@@ -82,5 +82,23 @@ TEST(CommandLine, SendOptionsStandAnywhereAfterSendAndNeverPassForGames) {
   }
 }
 
+TEST(CommandLine, WatchTakesGameFilesAndASettleTimeAndRefusesWhatItCannotUse) {
+  CommandLine line = examineCommandLine({"--watch", "a.zv", "--settle", "5", "b.zv"});
+  EXPECT_TRUE(line.watch);
+  EXPECT_EQ(line.settleSeconds, 5);
+  EXPECT_EQ(line.gameFiles(), (Paths{"a.zv", "b.zv"}));
+  EXPECT_EQ(line.usageError, "");
+  EXPECT_FALSE(line.multipleFilesWithoutSend());
+  EXPECT_EQ(examineCommandLine({"--watch", "a.zv"}).settleSeconds, std::nullopt);
+
+  for (const Paths& wrong :
+       {Paths{"--watch"}, Paths{"--watch", "--send", "a.zv"}, Paths{"--settle", "5", "a.zv"},
+        Paths{"--watch", "a.zv", "--settle"}, Paths{"--watch", "a.zv", "--settle", "30s"},
+        Paths{"--watch", "a.zv", "--settle", "-1"},
+        Paths{"--watch", "a.zv", "--settle", "99999"}}) {
+    EXPECT_NE(examineCommandLine(wrong).usageError, "") << wrong.back();
+  }
+}
+
 }  // namespace
 }  // namespace zelvaro::core

@@ -112,6 +112,17 @@ TEST(TurnWatch, RetryScheduleAndFailureKinds) {
   for (int lasting : {500, 535, 550, 553, 554, 10022}) {
     EXPECT_EQ(failureKindOf(lasting), FailureKind::Lasting) << lasting;
   }
+  // As sessions word it.
+  for (const char* passing :
+       {"Send failed: 451 4.3.0 Try again later", "Send failed: 11001 500 Host not found",
+        "Recipient refused:\"a5@x.org\" 450 mailbox busy", "not mailed, orion.m2 is for 2425"}) {
+    EXPECT_EQ(failureKindOfReason(passing), FailureKind::Passing) << passing;
+  }
+  for (const char* lasting :
+       {"Send failed: 535 5.7.8 Authentication failed", "Recipient refused:\"b4@x.org\" 550 no",
+        "Invalid address: bob 4@x.org", "no address to mail to"}) {
+    EXPECT_EQ(failureKindOfReason(lasting), FailureKind::Lasting) << lasting;
+  }
 }
 
 }  // namespace

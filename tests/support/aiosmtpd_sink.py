@@ -4,7 +4,9 @@
 Usage: aiosmtpd_sink.py OUTDIR [OPTION=VALUE]...
 
 Options: security=starttls|require-starttls|tls (with cert= and key=, PEM files), user= and
-password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well).
+password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well),
+refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
+as a busy server does, and not written).
 
 Prints the port on the first line of standard output once it listens, and runs until its
 standard input closes. Every message it accepts is parsed with the email package and written
@@ -48,6 +50,7 @@ class Handler:
         self.outdir = outdir
         self.options = options
         self.count = 0
+        self.refused = 0
 
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
         with open(os.path.join(self.outdir, "mail-commands"), "a") as out:
@@ -72,6 +75,9 @@ class Handler:
                           message="535 5.7.8 Username and Password not accepted")
 
     async def handle_DATA(self, server, session, envelope):
+        if self.refused < int(self.options.get("refuse", "0")):
+            self.refused += 1
+            return "451 4.3.0 Try again later"
         self.count += 1
         directory = os.path.join(self.outdir, str(self.count))
         os.makedirs(directory)
