@@ -38,9 +38,15 @@ TEST(Install, EveryDesktopFileLandsUnderThePrefixAndPassesItsValidator) {
            "share/icons/hicolor/scalable/apps/" + id + ".svg",
            "share/icons/hicolor/48x48/apps/" + id + ".png",
            "share/icons/hicolor/128x128/apps/" + id + ".png",
-           "share/icons/hicolor/256x256/apps/" + id + ".png", "share/man/man1/zelvaro.1.gz"}) {
+           "share/icons/hicolor/256x256/apps/" + id + ".png", "share/man/man1/zelvaro.1.gz",
+           "lib/systemd/user/zelvaro-watch@.service"}) {
     EXPECT_TRUE(std::filesystem::is_regular_file(prefix.file(file))) << file;
   }
+
+  // The unit's instance is the game file's escaped path, which %f gives back unescaped.
+  EXPECT_NE(readFile(prefix.file("lib/systemd/user/zelvaro-watch@.service"))
+                .find("/zelvaro --watch %f\n"),
+            std::string::npos);
 
   EXPECT_EQ(
       run("desktop-file-validate '" + prefix.file("share/applications/" + id + ".desktop") + "'",
