@@ -11,14 +11,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "platform/messages.h"
 #include "ui/decoration_pictures.h"
+#include "ui/fitting_scroll_area.h"
 #include "ui/global_options.h"
 #include "ui/security_group.h"
 #include "ui/widget_names.h"
+#include "ui/window_placement.h"
 
 namespace zelvaro::ui {
 
@@ -51,10 +55,15 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
       settingsPath_(std::move(settingsPath)),
       hooks_(std::move(hooks)) {
   setWindowTitle(QStringLiteral("Settings"));
-  buildSmtpGroup();
+  auto* groups = new QWidget;
+  auto* column = new QVBoxLayout(groups);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(buildSmtpGroup());
   security_ = new SecurityGroup(
-      {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, this);
-  addControl(security_);
+      {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, groups);
+  column->addWidget(security_);
+  groups_ = new FittingScrollArea(groups, this);
+  addControl(groups_);
   buildPanel();
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -67,8 +76,8 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
   showLogging(false);
 }
 
-void SettingsDialog::buildSmtpGroup() {
-  auto* group = named<QGroupBox>("GroupBox1", this);
+QWidget* SettingsDialog::buildSmtpGroup() {
+  auto* group = named<QGroupBox>("GroupBox1", nullptr);
   group->setTitle(QStringLiteral("SMTP"));
   auto* grid = new QGridLayout(group);
 
@@ -97,7 +106,7 @@ void SettingsDialog::buildSmtpGroup() {
   grid->addWidget(named<QLabel>("Label4", group, "Database file"), 3, 0);
   grid->addWidget(edit4_, 3, 1);
   grid->addWidget(button3_, 3, 2);
-  addControl(group);
+  return group;
 }
 
 void SettingsDialog::buildPanel() {
@@ -151,6 +160,26 @@ void SettingsDialog::buildPanel() {
     pictures_[static_cast<size_t>(i)] = picture;
   }
   addControl(panel1_);
+}
+
+void SettingsDialog::setVisible(bool visible) {
+  // Before the window is placed: a screen too small for the whole dialog (a large scale
+  // factor) scrolls the groups, and Close stays in sight below them.
+  if (visible) fitToScreen();
+  FixedDialog::setVisible(visible);
+}
+
+void SettingsDialog::fitToScreen() {
+  const QScreen* screen = (parentWidget() != nullptr ? parentWidget()->window() : this)->screen();
+  if (screen == nullptr || layout() == nullptr) return;
+  groups_->setHeightLimit(0);
+  // The nested layouts keep the sizes they had: only a new layout pass sees the whole groups.
+  layout()->activate();
+  const int rest = sizeHint().height() - groups_->sizeHint().height();
+  const int room = screen->availableGeometry().height() - frameExtent(this).height() - rest;
+  // However small the screen, a few lines of the groups show.
+  groups_->setHeightLimit(std::max(room, fontMetrics().lineSpacing() * 4));
+  layout()->activate();
 }
 
 void SettingsDialog::edit(core::Settings& current) {

@@ -20,8 +20,9 @@ class QLineEdit;
 class QPushButton;
 
 namespace zelvaro::ui {
+class FittingScrollArea;
 class SecurityGroup;
-}
+}  // namespace zelvaro::ui
 
 namespace zelvaro::ui {
 
@@ -60,6 +61,8 @@ class SettingsDialog : public FixedDialog {
   void Timer1Timer();  // the idle wait is over
   void Timer2Timer();  // one step of the idle show
 
+  void setVisible(bool visible) override;
+
   QTimer& timer1() { return timer1_; }
   QTimer& timer2() { return timer2_; }
   const IdleDecoration& decoration() const { return decoration_; }
@@ -73,8 +76,9 @@ class SettingsDialog : public FixedDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void buildSmtpGroup();
+  QWidget* buildSmtpGroup();
   void buildPanel();
+  void fitToScreen();
   void showLogging(bool on);
   void switchDatabase(const std::string& path);
   void startIdleWait();
@@ -92,6 +96,7 @@ class SettingsDialog : public FixedDialog {
   QLineEdit* edit4_ = nullptr;
   QPushButton* button3_ = nullptr;
   SecurityGroup* security_ = nullptr;
+  FittingScrollArea* groups_ = nullptr;  // the two groups above the panel
   QFrame* panel1_ = nullptr;
   QCheckBox* checkBox1_ = nullptr;
   QLineEdit* edit5_ = nullptr;

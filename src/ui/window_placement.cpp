@@ -45,6 +45,10 @@ QScreen* screenFor(const QWidget* window, const QRect& frame) {
 
 }  // namespace
 
+QSize frameExtent(const QWidget* window) {
+  return window->frameGeometry().size() - window->size() + QSize(0, titleBarRoom(window));
+}
+
 WindowPlacement::WindowPlacement(QWidget* mainWindow) : mainWindow_(mainWindow) {
   qApp->installEventFilter(this);
 }
@@ -80,7 +84,7 @@ void WindowPlacement::place(QWidget* window) const {
   }
   QScreen* screen = screenFor(window, frame);
   if (screen == nullptr) return;
-  const QSize border = window->frameGeometry().size() - window->size() + QSize(0, titleBar);
+  const QSize border = frameExtent(window);
   const QRect fitted =
       fitInside(frame, screen->availableGeometry(), window->minimumSize() + border);
   // A window's position is its frame's; its size is the client area's.

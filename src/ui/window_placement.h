@@ -17,6 +17,9 @@ namespace zelvaro::ui {
 QRect fitInside(QRect frame, const QRect& area, const QSize& minimum = {});
 // `frame` with its centre on the centre of `over`.
 QRect centredOver(QRect frame, const QRect& over);
+// What the window's frame adds to its client area, the title bar included even before the
+// window manager has framed the window.
+QSize frameExtent(const QWidget* window);
 
 // Places each top-level window of the application as it is shown. Dialogs without a parent
 // window belong to `mainWindow`.

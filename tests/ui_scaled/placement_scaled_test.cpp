@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTest>
+#include <set>
 
 #include "../ui/main_window_test.h"
 #include "ui/about_box.h"
@@ -76,21 +78,45 @@ TEST_F(ScaledPlacementTest, EveryWindowOpensWholeOnTheScreenAndDialogsOverTheMai
                                                         {"log", &window->logWindow()}};
   for (const auto& [name, shown] : windows) {
     shown->show();
-    // A fixed size taller than the screen (the settings dialog) can only keep its title bar
-    // and top on it.
-    const QRect frame = withTitleBar(*shown);
-    if (frame.height() <= available().height()) {
-      EXPECT_TRUE(available().contains(frame)) << name << " at " << shown->x() << "," << shown->y()
-                                               << " " << shown->width() << "x" << shown->height();
-    } else {
-      EXPECT_EQ(frame.top(), available().top()) << name;
-    }
+    EXPECT_TRUE(available().contains(withTitleBar(*shown)))
+        << name << " at " << shown->x() << "," << shown->y() << " " << shown->width() << "x"
+        << shown->height();
     if (shown->windowType() == Qt::Dialog && shown->frameGeometry().height() < 400) {
       EXPECT_LE((shown->frameGeometry().center() - middle).manhattanLength(), 2 + 30)
           << name << " is centred over the main window";
     }
     shown->hide();
   }
+}
+
+// Too tall for this screen, the settings dialog scrolls its groups: Tab still reaches every
+// control, each one whole in sight when it has the focus, Close without any scrolling.
+TEST_F(ScaledPlacementTest, EverySettingsControlComesIntoSightWithTheFocus) {
+  start();
+  ui::WindowPlacement placement(window.get());
+  window->show();
+  QWidget& dialog = window->settingsDialog();
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  auto control = [&](const char* name) { return dialog.findChild<QWidget*>(name); };
+  EXPECT_GE(dialog.width(), control("GroupBox1")->sizeHint().width())
+      << "the groups' own width on the first show";
+  EXPECT_EQ(control("Button1")->visibleRegion().boundingRect(), control("Button1")->rect());
+  std::set<QString> reached;
+  control("Edit1")->setFocus();
+  for (int step = 0; step < 30; ++step) {
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->visibleRegion().boundingRect(), focused->rect())
+        << focused->objectName().toStdString() << " is not whole in sight";
+    reached.insert(focused->objectName());
+    QTest::keyClick(focused, Qt::Key_Tab);
+  }
+  for (const char* name : {"Edit1", "Button3", "CaFileButton", "CheckButton", "TestMessageButton",
+                           "CheckReport", "Button1"}) {
+    EXPECT_TRUE(reached.count(name)) << name << " never had the focus";
+  }
+  dialog.hide();
 }
 
 }  // namespace
