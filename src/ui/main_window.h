@@ -32,6 +32,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class QTemporaryDir;
 class QPushButton;
 class QTimer;
 
@@ -84,6 +85,9 @@ class MainWindow : public QMainWindow,
   std::optional<send::SendOptions> askBeforeSending();
   // The roster's "Mail this player again": the selected entry alone, whatever the journal says.
   void Mailagain1Click();
+  // File > Preview messages...: every message Send would mail, written into a folder of its own
+  // and the first one shown; nothing is sent or journaled.
+  void Previewmessages1Click();
   // Sends, then names whoever was not mailed.
   void sendAndSumUp(const send::SendOptions& options);
   // The session of the last sendGame(); nothing before the first.
@@ -258,6 +262,9 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<GridCommands> commands_;
   std::unique_ptr<send::SessionTiming> timing_;
   std::unique_ptr<send::SendSession> session_;
+  // The last preview's folder: it stays for the operator to open, until the next preview or
+  // the end of the program.
+  std::shared_ptr<QTemporaryDir> previewFolder_;
 };
 
 }  // namespace zelvaro::ui

@@ -48,6 +48,7 @@ void MainWindow::buildMenu() {
   item(file, "Saveas1", "Save &as..", &MainWindow::Saveas1Click,
        keys(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   Close1 = item(file, "Close1", "&Close", &MainWindow::Close1Click);
+  item(file, "Previewmessages1", "&Preview messages...", &MainWindow::Previewmessages1Click);
   item(file, "Exit1", "E&xit", &MainWindow::Exit1Click, keys(Qt::CTRL | Qt::Key_Q));
   QMenu* options = menu("Settings1", "&Settings");
   item(options, "Preferences1", "&Global options", &MainWindow::Preferences1Click);

@@ -92,7 +92,8 @@ TEST_F(MainWindowTest, ControlsAndMenuCarryTheirNamesAndTexts) {
   EXPECT_TRUE(window->databaseEmpty());
 
   const std::vector<std::pair<const char*, std::vector<std::string>>> menus{
-      {"File1", {"New", "Player wiz", "Open", "Save", "Save as..", "Close", "Exit"}},
+      {"File1",
+       {"New", "Player wiz", "Open", "Save", "Save as..", "Close", "Preview messages...", "Exit"}},
       {"Settings1", {"Global options", "Game-specific options", "Split"}},
       {"View1", {"SMTP monitor", "Session log"}},
       {"Info1", {"About Zelvaro", "Show introscreen again!"}}};

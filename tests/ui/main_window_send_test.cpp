@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "support/stars_turn.h"
 #include "support/wait.h"
 #include "ui/pre_send_dialog.h"
+#include "ui/preview_dialog.h"
 #include "ui/text_window.h"
 
 namespace zelvaro::test {
@@ -157,6 +159,52 @@ TEST_F(MainWindowSendTest, TheUniverseIsTakenAsPickedAndItsHeaderChecked) {
   recorded().answerNextFile(std::nullopt);
   window->Button2Click();
   EXPECT_EQ(recorded().dialogs.back().fileName, dir.file("abc.xy"));
+}
+
+TEST_F(MainWindowSendTest, PreviewShowsTheFirstMessageAndItsFolderAndSendsNothing) {
+  openGame();
+  // Typed as the operator would: the focus stays in the subject.
+  find<QLineEdit>("subject")->setFocus();
+  find<QLineEdit>("subject")->setText("Turn %Y of %G for %P");
+  const std::string generated = text(*window, "gen");
+  std::string folder, message, attachments, opened;
+  QTimer::singleShot(0, window.get(), [&] {
+    auto* dialog = qobject_cast<ui::PreviewDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr) << "no preview";
+    folder = text(*dialog, "PreviewFolder");
+    message = control<QPlainTextEdit>(*dialog, "PreviewMessage")->toPlainText().toStdString();
+    attachments = text(*dialog, "PreviewAttachments");
+    dialog->openFolder = [&opened](const std::string& path) {
+      opened = path;
+      return true;
+    };
+    click(*dialog, "OpenFolder");
+    click(*dialog, "Close");
+  });
+  trigger("Previewmessages1");
+
+  EXPECT_TRUE(server.transcript().empty()) << "nothing sent";
+  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
+  EXPECT_EQ(text(*window, "gen"), generated) << "nothing was generated for anybody";
+  EXPECT_NE(message.find("Subject: Turn 2400 of abc for 1\n"), std::string::npos) << message;
+  EXPECT_NE(message.find("To: ann@example.org\n"), std::string::npos) << message;
+  EXPECT_EQ(attachments, "Attachments:\n  abc.m1  (" +
+                             std::to_string(std::filesystem::file_size(dir.file("abc.m1"))) +
+                             " bytes)");
+  ASSERT_FALSE(opened.empty());
+  EXPECT_NE(folder.find(opened), std::string::npos) << folder;
+  EXPECT_TRUE(std::filesystem::exists(opened + "/01-player1.eml"));
+
+  // Shown whatever the journal says, and the next preview clears the last one's folder.
+  server.acceptMessage();
+  window->sendGame();
+  QTimer::singleShot(0, window.get(), [] {
+    auto* dialog = qobject_cast<ui::PreviewDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr) << "no preview after the turn was mailed";
+    click(*dialog, "Close");
+  });
+  trigger("Previewmessages1");
+  EXPECT_FALSE(std::filesystem::exists(opened));
 }
 
 }  // namespace

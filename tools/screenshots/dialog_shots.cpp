@@ -1,13 +1,17 @@
 // The small dialogs: player details, the up/down mover, the split trackbar, the alias and the
 // extra-files list.
 
+#include <QApplication>
 #include <QListWidget>
+#include <QMessageBox>
 
+#include "send/session_summary.h"
 #include "shots.h"
 #include "ui/alias_dialog.h"
 #include "ui/extra_files_dialog.h"
 #include "ui/player_details_dialog.h"
 #include "ui/pre_send_dialog.h"
+#include "ui/preview_dialog.h"
 #include "ui/roster_mover.h"
 #include "ui/split_trackbar.h"
 
@@ -57,6 +61,42 @@ void addDialogShots(std::vector<Shot>& shots) {
                                        "#4 Tobbe: nebula.m4 is missing"},
                                       {"#1 Admiral Vega: mailed on 2026-12-08 08:18"});
                      return dialog;
+                   }});
+  shots.push_back({"preview", [](Stage& stage) -> QWidget* {
+                     send::MessageView message;
+                     message.header = {
+                         {"From", "\"Nebula Host\" <host@nebula.example>"},
+                         {"Comments", "This email was sent with Zelvaro."},
+                         {"To", "vega@example.org"},
+                         {"Subject", "Turn 2426 of Nebula Cup for player 1"},
+                         {"Mime-Version", "1.0"},
+                         {"Content-Type", "multipart/mixed; boundary=\"= Multipart Boundary\""},
+                         {"Date", "Tue, 08 Dec 2026 08:18:04 +0100"},
+                         {"Message-ID", "<5f1c9a0e7b2d4e61@nebula.example>"}};
+                     message.text = {"Greetings, commander!",
+                                     "",
+                                     "Your turn for 2426 of Nebula Cup is attached (you are "
+                                     "player 1).",
+                                     "Send your orders back before Friday 20:00.",
+                                     "",
+                                     "-- your friendly host"};
+                     message.attachments = {{"nebula.m1", 18342}, {"nebula.xy", 5120}};
+                     auto* dialog = stage.keep<ui::PreviewDialog>();
+                     dialog->setMessage(message, 4, "/tmp/zelvaro-preview-Xq3b9T");
+                     return dialog;
+                   }});
+  // The end of a window session that missed somebody, as the operator reads it.
+  shots.push_back({"session-summary", [](Stage& stage) -> QWidget* {
+                     const std::string text = send::sessionSummary(
+                         16, 14,
+                         {{3, "Bob Nebula", "Send failed: 550 mailbox unavailable", false},
+                          {9, "Ann Corona",
+                           "not mailed: orion.m9 is for 2425, the host file is "
+                           "at 2426",
+                           false}});
+                     return stage.keep<QMessageBox>(QMessageBox::Warning,
+                                                    QApplication::applicationName(),
+                                                    QString::fromStdString(text), QMessageBox::Ok);
                    }});
   shots.push_back({"alias", [](Stage& stage) -> QWidget* {
                      auto* dialog = stage.keep<ui::AliasDialog>();
