@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "core/version.h"
 
@@ -12,6 +14,30 @@ namespace {
 std::string variable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
+}
+
+// `lead` padded to `column`, then `help` in words, wrapped below that column within 80 characters.
+std::string wrapped(std::string lead, const std::string& help, std::size_t column) {
+  constexpr std::size_t kWidth = 79;
+  lead.resize(column, ' ');
+  std::string text = lead;
+  std::size_t lineStart = 0;
+  std::size_t at = 0;
+  bool first = true;
+  while (at < help.size()) {
+    const std::size_t end = std::min(help.find(' ', at), help.size());
+    const std::string word = help.substr(at, end - at);
+    at = end + 1;
+    if (!first && text.size() - lineStart + 1 + word.size() > kWidth) {
+      text += "\n" + std::string(column, ' ');
+      lineStart = text.size() - column;
+      first = true;
+    }
+    if (!first) text += ' ';
+    text += word;
+    first = false;
+  }
+  return text + "\n";
 }
 
 }  // namespace
@@ -42,17 +68,22 @@ std::string usageText() {
       "       zelvaro --help | --version\n"
       "\n"
       "Mails the turns of a play-by-e-mail game of Stars! to its players.\n"
-      "\n"
-      "  GAME.zv          open this game file at start (of several, the last one)\n";
+      "\n";
+  std::vector<std::string> names;
+  std::size_t column = 0;
   for (const core::CommandLineSwitch& entry : core::commandLineSwitches()) {
-    std::string names = entry.alias != nullptr ? std::string(entry.alias) + ", " : "";
-    names += entry.name;
-    if (entry.valueName != nullptr) names += std::string(" ") + entry.valueName;
-    names.resize(std::max<std::size_t>(names.size() + 1, 17), ' ');
-    text += "  " + names + entry.help + "\n";
+    std::string name = entry.alias != nullptr ? std::string(entry.alias) + ", " : "";
+    name += entry.name;
+    if (entry.valueName != nullptr) name += std::string(" ") + entry.valueName;
+    column = std::max(column, name.size() + 4);
+    names.push_back(std::move(name));
   }
+  text += wrapped("  GAME.zv", "open this game file at start (of several, the last one)", column);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text += wrapped("  " + names[i], core::commandLineSwitches()[i].help, column);
+  }
+  text += wrapped("  --", "what follows is a game file, even when it starts with \"-\"", column);
   text +=
-      "  --               what follows is a game file, even when it starts with \"-\"\n"
       "\n"
       "A send run writes its messages to standard error as lines \"zelvaro: <text>\"\n"
       "and needs no display (cron is fine). A watch run needs none either; it writes\n"

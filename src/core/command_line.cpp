@@ -84,9 +84,8 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
       {"--version", nullptr, nullptr, "show the version and end",
        [](CommandLine& line, const std::string&) { line.version = true; }},
       {"--check-connection", nullptr, nullptr,
-       "connect, start TLS, log in and quit, mailing\n"
-       "                   nothing; the report on standard output, exit\n"
-       "                   status 0 when the server took the login",
+       "connect, start TLS, log in and quit, mailing nothing; the report on standard "
+       "output, exit status 0 when the server took the login",
        [](CommandLine& line, const std::string&) { line.checkConnection = true; }},
       {"--again", nullptr, nullptr, "with --send: mail the players already mailed once more",
        [](CommandLine& line, const std::string&) { line.again = true; }},
@@ -100,8 +99,8 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
        "with --send: do not mail a player whose file is missing or empty either",
        [](CommandLine& line, const std::string&) { line.strict = true; }},
       {"--dry-run", nullptr, "DIR",
-       "with --send: write every message into DIR as\n"
-       "                   <NN>-player<N>.eml instead of mailing it",
+       "with --send: write every message into DIR as <NN>-player<N>.eml instead of mailing "
+       "it",
        [](CommandLine& line, const std::string& folder) {
          if (folder.empty()) refuse(line, "--dry-run needs a folder");
          line.dryRun = folder;

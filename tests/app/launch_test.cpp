@@ -1,4 +1,5 @@
 #include "app/launch.h"
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,9 @@ TEST(Launch, UsageNamesTheSwitchesTheSettingsAndEveryExitStatus) {
                              "zelvaro.cfg", "\n  0  ", "\n  1  ", "\n  2  "}) {
     EXPECT_NE(usage.find(needle), std::string::npos) << needle << " missing from:\n" << usage;
   }
+  // It must read in an 80-column terminal.
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   EXPECT_EQ(versionText(), "Zelvaro 1.5c (5th July 1999)\n");
 }
 
