@@ -64,8 +64,8 @@ struct Settings {
   WindowGeometry window;
   std::array<int, 3> playerColumns{128, 128, 243};  // Name, Email, Note
   // Wide enough for the headers in a desktop font; together they still fit the roster at split 5.
-  std::array<int, 3> rosterColumns{40, 58, 130};  // Send, Player#, Name
-  int split = 5;                                  // tenths of the width for the left part
+  std::array<int, 4> rosterColumns{40, 58, 84, 46};  // Send, Player#, Name, Mailed
+  int split = 5;                                     // tenths of the width for the left part
   RecentGames recentGames;
   MailAccount account;
 

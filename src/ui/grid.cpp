@@ -70,6 +70,17 @@ void showRoster(Grid& grid, const core::Roster& roster) {
   }
 }
 
+void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks) {
+  for (int row = 0; row < grid.rowCount() && row < int(marks.size()); ++row) {
+    grid.setCell(row, 3, marks[row].column);
+    // Rows the journal says nothing of keep the grid's own tooltip.
+    if (marks[row].hint.empty()) continue;
+    for (int column = 0; column < grid.columnCount(); ++column) {
+      grid.item(row, column)->setToolTip(QString::fromStdString(marks[row].hint));
+    }
+  }
+}
+
 std::vector<core::PlayerRow> playerRows(const Grid& grid) {
   std::vector<core::PlayerRow> rows;
   for (int row = 0; row < grid.rowCount(); ++row) {

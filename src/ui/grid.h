@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/contestor_entry.h"
+#include "core/mailed_mark.h"
 #include "core/player_database.h"
 
 namespace zelvaro::ui {
@@ -35,6 +36,9 @@ class Grid : public QTableWidget {
 // A2: one row per roster entry (Send "Yes"/"No", player number, name in bold when the entry
 // has extra attachments), a single blank row for an empty roster.
 void showRoster(Grid& grid, const core::Roster& roster);
+
+// The roster's Mailed column and the tooltips of the rows the journal has a word on.
+void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks);
 
 // The database grid's rows as they stand, and filled from rows (one blank row when empty).
 std::vector<core::PlayerRow> playerRows(const Grid& grid);

@@ -102,7 +102,14 @@ void GridCommands::buildMenus(QWidget* window) {
 }
 
 void GridCommands::refreshRoster() {
-  keepingSelection(contestors_, [this] { showRoster(contestors_, roster()); });
+  keepingSelection(contestors_, [this] {
+    showRoster(contestors_, roster());
+    std::vector<core::MailedMark> marks;
+    for (size_t index = 0; index < roster().size(); ++index) {
+      marks.push_back(host_.mailedMark(static_cast<int>(index) + 1));
+    }
+    showMailed(contestors_, marks);
+  });
 }
 
 void GridCommands::loadPlayers() {

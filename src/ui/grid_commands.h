@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/mailed_mark.h"
 #include "ui/roster_mover.h"
 
 class QKeyEvent;
@@ -34,6 +35,8 @@ class GridHost {
   virtual std::string databasePath() const = 0;
   virtual void setChanged() = 0;          // sets the game's changed flag
   virtual int splitPosition() const = 0;  // for placing the mover
+  // The journal's last word on player `number` for the game's year, for the Mailed column.
+  virtual core::MailedMark mailedMark(int /*number*/) const { return {}; }
 };
 
 class GridCommands : public QObject, public RosterMoverTarget {

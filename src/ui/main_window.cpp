@@ -92,7 +92,7 @@ void MainWindow::buildControls() {
     bar->setTextVisible(false);
   }
   Label5 = named<QLabel>("Label5", panel, "Players in this game");
-  contestors_ = new Grid("contestors", {"Send", "Player#", "Name"}, panel);
+  contestors_ = new Grid("contestors", {"Send", "Player#", "Name", "Mailed"}, panel);
   contestors_->setToolTip("Names in bold indicate extra fileattachments.");
   // The narrow Send and Player# columns show the start of their headers.
   contestors_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -196,6 +196,8 @@ void MainWindow::applyLayoutSettings() {
   resize(window.width, window.height);
   for (int column = 0; column < 3; ++column) {
     players_->setColumnWidth(column, settings_.playerColumns[column]);
+  }
+  for (int column = 0; column < 4; ++column) {
     contestors_->setColumnWidth(column, settings_.rosterColumns[column]);
   }
   layOut();
@@ -205,6 +207,8 @@ void MainWindow::takeLayoutSettings() {
   settings_.window = {pos().x(), pos().y(), width(), height()};
   for (int column = 0; column < 3; ++column) {
     settings_.playerColumns[column] = players_->columnWidth(column);
+  }
+  for (int column = 0; column < 4; ++column) {
     settings_.rosterColumns[column] = contestors_->columnWidth(column);
   }
   settings_.progressMaximum = Prog->maximum();

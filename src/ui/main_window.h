@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/game.h"
+#include "core/send_journal.h"
 #include "core/settings.h"
 #include "core/stars_files.h"
 #include "send/session_host.h"
@@ -179,6 +180,7 @@ class MainWindow : public QMainWindow,
 
   // WizardHost
   std::string databasePath() const override { return settings_.database; }
+  core::MailedMark mailedMark(int number) const override;
   void disableGameFileItems() override { enableGameFileItems(false); }
   void reloadRecentGames() override;
   void showGameFields() override { showGame(); }
@@ -205,6 +207,8 @@ class MainWindow : public QMainWindow,
   void takeLayoutSettings();
   void loadPlayers();
   void refillGameNames();
+  // The journal again, for the roster's Mailed column.
+  void readJournal();
   // Reads the game file at the game's path into the cleared game and shows it.
   void readGame();
   // Save as without touching the changed flag: true when the game was written.
@@ -262,6 +266,7 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<GridCommands> commands_;
   std::unique_ptr<send::SessionTiming> timing_;
   std::unique_ptr<send::SendSession> session_;
+  core::SendJournal journal_;
   // The last preview's folder: it stays for the operator to open, until the next preview or
   // the end of the program.
   std::shared_ptr<QTemporaryDir> previewFolder_;

@@ -46,6 +46,7 @@ void MainWindow::showGame() {
   filling_ = false;
   gameyear->setText(QString::fromStdString("Current year: " + std::to_string(game_.year)));
   showLastGenerated(game_.lastGenerated);
+  readJournal();
   refreshRoster();
   refreshTitle();
 }

@@ -31,7 +31,20 @@ bool MainWindow::sendGame(const send::SendOptions& options) {
   readYear();
   // The session outlives its run: its timer empties "Progress of all emails" afterwards.
   if (!session_) session_ = std::make_unique<send::SendSession>(*this, *timing_);
-  return session_->run(options);
+  const bool allMailed = session_->run(options);
+  readJournal();
+  refreshRoster();
+  return allMailed;
+}
+
+void MainWindow::readJournal() {
+  // A journal that cannot be read leaves the column empty; the session says what is wrong.
+  journal_ = core::SendJournal();
+  journal_.load();
+}
+
+core::MailedMark MainWindow::mailedMark(int number) const {
+  return core::mailedMark(journal_.lastWord(core::journalGameFile(game_), game_.year, number));
 }
 
 std::vector<std::string> MainWindow::sendFailures() const {

@@ -76,7 +76,8 @@ TEST_F(SettingsFile, NumbersAreFilteredAndSmallProgressMaximumIgnored) {
   EXPECT_EQ(settings.split, 7);
   EXPECT_EQ(settings.window.width, 800);
   EXPECT_EQ(settings.window.height, 445);
-  EXPECT_EQ(settings.rosterColumns, (std::array<int, 3>{40, 58, -40}));
+  EXPECT_EQ(settings.rosterColumns, (std::array<int, 4>{40, 58, -40, 46}))
+      << "a file from before the Mailed column keeps its default";
   WriteKey(path, "progmax", "1200");
   EXPECT_EQ(loadAll().progressMaximum, 1200);
 }
@@ -109,7 +110,7 @@ TEST_F(SettingsFile, FirstSaveAppendsItsKeysAndReadsBack) {
   Settings settings = loadAll();
   settings.window = {10, 20, 640, 480};
   settings.playerColumns = {1, 2, 3};
-  settings.rosterColumns = {4, 5, 6};
+  settings.rosterColumns = {4, 5, 6, 7};
   settings.split = 3;
   settings.progressMaximum = 310;
   settings.encoding = 2;
@@ -121,8 +122,8 @@ TEST_F(SettingsFile, FirstSaveAppendsItsKeysAndReadsBack) {
   expected.resize(7);
   for (const char* line :
        {"newsmtp,1", "top,20", "left,10", "height,480", "width,640", "grid1.1,1", "grid1.2,2",
-        "grid1.3,3", "grid2.1,4", "grid2.2,5", "grid2.3,6", "split,3", "progmax,310", "encoding,2",
-        R"(history0,"Orion","/g/orion.zv")"}) {
+        "grid1.3,3", "grid2.1,4", "grid2.2,5", "grid2.3,6", "grid2.4,7", "split,3", "progmax,310",
+        "encoding,2", R"(history0,"Orion","/g/orion.zv")"}) {
     expected.push_back(line);
   }
   for (int i = 1; i < 8; ++i) expected.push_back("history" + std::to_string(i) + R"(,"","")");

@@ -137,6 +137,7 @@ TEST_F(MainWindowTest, ClosingWritesTheLayoutAndTheNextStartReadsIt) {
   window->resize(700, 500);
   window->players().setColumnWidth(1, 200);
   window->contestors().setColumnWidth(2, 150);
+  window->contestors().setColumnWidth(3, 64);
   window->setSplitPosition(3);
   openThroughMenu(writeGame("Orion"));
   const QPoint place = window->pos();
@@ -146,6 +147,7 @@ TEST_F(MainWindowTest, ClosingWritesTheLayoutAndTheNextStartReadsIt) {
   EXPECT_EQ(core::ReadKey(settingsPath, "width"), "700");
   EXPECT_EQ(core::ReadKey(settingsPath, "grid1.2"), "200");
   EXPECT_EQ(core::ReadKey(settingsPath, "grid2.3"), "150");
+  EXPECT_EQ(core::ReadKey(settingsPath, "grid2.4"), "64");
   EXPECT_EQ(core::ReadKey(settingsPath, "split"), "3");
   EXPECT_EQ(core::ReadKey(settingsPath, "progmax"), "500");
   EXPECT_EQ(core::ReadKey(settingsPath, "database"), dir.file("database.txt"));

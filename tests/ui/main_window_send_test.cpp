@@ -207,5 +207,33 @@ TEST_F(MainWindowSendTest, PreviewShowsTheFirstMessageAndItsFolderAndSendsNothin
   EXPECT_FALSE(std::filesystem::exists(opened));
 }
 
+TEST_F(MainWindowSendTest, TheRosterSaysWhenEachPlayerWasMailedOrWhyNot) {
+  openGame();
+  auto& roster = window->contestors();
+  EXPECT_EQ(roster.cell(0, 3), "");
+  server.greet().reply("250 sender ok").reply("550 no such user").reply("221 bye").close();
+  window->sendGame();
+  EXPECT_EQ(roster.cell(0, 3), "failed");
+  const std::string failed = roster.item(0, 2)->toolTip().toStdString();
+  EXPECT_EQ(failed.rfind("Not mailed on ", 0), 0u) << failed;
+  EXPECT_NE(failed.find(": 550 550 no such user\n"), std::string::npos) << failed;
+
+  server.acceptMessage();
+  window->sendGame();
+  EXPECT_TRUE(server.finished());
+  const std::string when = roster.cell(0, 3);
+  ASSERT_EQ(when.size(), 5u) << when;
+  EXPECT_EQ(when[2], ':');
+  const std::string sent = roster.item(0, 0)->toolTip().toStdString();
+  EXPECT_NE(sent.find(" " + when + " to ann@example.org\nFiles: abc.m1\n"), std::string::npos)
+      << sent;
+
+  // A game opened afresh reads the journal again.
+  window->clearGame();
+  EXPECT_EQ(roster.cell(0, 3), "");
+  openThroughMenu(dir.file("abc.zv"));
+  EXPECT_EQ(roster.cell(0, 3), when);
+}
+
 }  // namespace
 }  // namespace zelvaro::test

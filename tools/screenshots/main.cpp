@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   QTemporaryDir home;
   setenv("HOME", qPrintable(home.path()), 1);
   setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
+  setenv("XDG_STATE_HOME", qPrintable(home.path() + "/state"), 1);
   QApplication app(argc, argv);
   QApplication::setApplicationName("Zelvaro");
   const QString folder = QString::fromLocal8Bit(argv[1]);

@@ -6,7 +6,9 @@
 
 #include "core/game_file.h"
 #include "core/player_database.h"
+#include "core/send_journal.h"
 #include "core/text_store.h"
+#include "core/turn_status.h"
 #include "shots.h"
 #include "ui/main_window.h"
 
@@ -53,6 +55,23 @@ ui::MainWindow* mainWindow(Stage& stage, int split) {
     core::WriteKey(stage.settingsPath, "database", folder + "/database.txt");
     window = stage.keep<ui::MainWindow>(stage.settingsPath);
     window->FormCreate();
+    window->openGameFile(folder + "/andromeda.zv");
+    // This year's journal: Alice mailed this morning, Bob's server refused him.
+    core::SendJournal journal;
+    for (const auto& [player, outcome] :
+         {std::pair{1, "sent"}, std::pair{2, "failed: 550 mailbox unavailable"}}) {
+      core::JournalEntry entry{"2026-12-08T08:18:04+01:00",
+                               core::journalGameFile(window->game()),
+                               window->game().name,
+                               window->game().year,
+                               player,
+                               player == 1 ? "alice@example.org" : "bob@example.net",
+                               {},
+                               "<5f1c9a0e@example.org>",
+                               outcome,
+                               "221 bye"};
+      journal.append(entry);
+    }
     window->openGameFile(folder + "/andromeda.zv");
     window->sortPlayers();
   }
