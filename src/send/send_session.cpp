@@ -147,7 +147,12 @@ void SendSession::runSession() {
   previewFolderUsed_ = options_.previewFolder;
   if (!options_.previewFolder.empty()) {
     log_.LogLine("Preview: nothing is sent, the messages go to:\"" + options_.previewFolder + "\"");
-    std::filesystem::create_directories(options_.previewFolder);
+    std::error_code error;
+    std::filesystem::create_directories(options_.previewFolder, error);
+    if (error) {
+      throw std::runtime_error("Cannot write the messages into " + options_.previewFolder + ": " +
+                               error.message() + "; name a folder that can be made or written");
+    }
   } else if (selected_ > 0 && !prepareAccount()) {
     host_.showLogWindow();
     return;

@@ -326,6 +326,12 @@ TEST_F(BatchProcessTest, ADryRunWritesTheMessagesAsTheyWouldGoAndSendsNothing) {
   writeSettings(server.port());
   const std::string folder = home.file("preview");
 
+  writeFile(home.file("afile"), "");
+  ProgramRun refused = runProgram({"/send", game, "--dry-run", home.file("afile")}, home.path());
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "zelvaro: Cannot write the messages into " + home.file("afile") +
+                             ": Not a directory; name a folder that can be made or written\n");
+
   ProgramRun dry = runProgram({"/send", "--dry-run", folder, game}, home.path());
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_EQ(dry.err, "");
