@@ -17,8 +17,14 @@ FittingScrollArea::FittingScrollArea(QWidget* content, QWidget* parent) : QScrol
   // Tab, Shift+Tab round the window and mnemonics alike bring the control in sight, the whole of
   // it: the area's own scrolling would follow Tab only inside it, and show a text field's
   // caret line alone.
-  connect(qApp, &QApplication::focusChanged, this,
-          [this](QWidget*, QWidget* focused) { showWhole(focused); });
+  focusFollower_ = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* focused) { showWhole(focused); });
+}
+
+// The controls inside lose the focus while QWidget's destructor deletes them, when this
+// object is no longer a scroll area: the connection must be gone by then.
+FittingScrollArea::~FittingScrollArea() {
+  disconnect(focusFollower_);
 }
 
 void FittingScrollArea::showWhole(QWidget* focused) {

@@ -15,6 +15,7 @@ class FittingScrollArea : public QScrollArea {
  public:
   // Takes `content` over.
   explicit FittingScrollArea(QWidget* content, QWidget* parent = nullptr);
+  ~FittingScrollArea() override;
 
   // The tallest the area may be; 0 for no limit.
   void setHeightLimit(int height);
@@ -29,6 +30,7 @@ class FittingScrollArea : public QScrollArea {
   void showWhole(QWidget* focused);
 
   int heightLimit_ = 0;
+  QMetaObject::Connection focusFollower_;
 };
 
 }  // namespace zelvaro::ui
