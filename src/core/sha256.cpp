@@ -3,89 +3,45 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <openssl/evp.h>
+
 #include <cerrno>
+#include <stdexcept>
 
 #include "core/errors.h"
 
 namespace zelvaro::core {
 
-namespace {
+// OpenSSL's digest, which the program links for TLS anyway.
+struct Sha256::Context {
+  EVP_MD_CTX* digest = EVP_MD_CTX_new();
+  ~Context() { EVP_MD_CTX_free(digest); }
+};
 
-constexpr std::array<std::uint32_t, 64> kRound = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-constexpr std::uint32_t rotate(std::uint32_t value, int bits) {
-  return (value >> bits) | (value << (32 - bits));
+Sha256::Sha256() : context_(std::make_unique<Context>()) {
+  if (context_->digest == nullptr ||
+      EVP_DigestInit_ex(context_->digest, EVP_sha256(), nullptr) != 1) {
+    throw std::runtime_error("SHA-256 is not available");
+  }
 }
 
-}  // namespace
-
-Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+Sha256::~Sha256() = default;
 
 void Sha256::update(std::string_view bytes) {
-  length_ += bytes.size();
-  for (char byte : bytes) {
-    pending_[pendingSize_++] = static_cast<unsigned char>(byte);
-    if (pendingSize_ == pending_.size()) {
-      block(pending_.data());
-      pendingSize_ = 0;
-    }
-  }
+  EVP_DigestUpdate(context_->digest, bytes.data(), bytes.size());
 }
 
 std::string Sha256::hexDigest() {
-  const std::uint64_t bits = length_ * 8;
-  update(std::string_view("\x80", 1));
-  while (pendingSize_ != 56) update(std::string_view("\0", 1));
-  std::string tail(8, '\0');
-  for (int i = 0; i < 8; ++i)
-    tail[static_cast<size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
-  update(tail);
-  static const char* const digits = "0123456789abcdef";
-  std::string hex;
-  for (std::uint32_t word : state_) {
-    for (int shift = 28; shift >= 0; shift -= 4) hex += digits[(word >> shift) & 0xF];
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  EVP_DigestFinal_ex(context_->digest, digest, &size);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (unsigned int i = 0; i < size; ++i) {
+    text += kHex[digest[i] >> 4];
+    text += kHex[digest[i] & 0xF];
   }
-  return hex;
-}
-
-void Sha256::block(const unsigned char* data) {
-  std::array<std::uint32_t, 64> w{};
-  for (size_t i = 0; i < 16; ++i) {
-    w[i] = std::uint32_t(data[4 * i]) << 24 | std::uint32_t(data[4 * i + 1]) << 16 |
-           std::uint32_t(data[4 * i + 2]) << 8 | std::uint32_t(data[4 * i + 3]);
-  }
-  for (size_t i = 16; i < 64; ++i) {
-    const std::uint32_t s0 = rotate(w[i - 15], 7) ^ rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    const std::uint32_t s1 = rotate(w[i - 2], 17) ^ rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
-  auto [a, b, c, d, e, f, g, h] = state_;
-  for (size_t i = 0; i < 64; ++i) {
-    const std::uint32_t t1 = h + (rotate(e, 6) ^ rotate(e, 11) ^ rotate(e, 25)) +
-                             ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-    const std::uint32_t t2 =
-        (rotate(a, 2) ^ rotate(a, 13) ^ rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
-  }
-  const std::array<std::uint32_t, 8> add{a, b, c, d, e, f, g, h};
-  for (size_t i = 0; i < 8; ++i) state_[i] += add[i];
+  return text;
 }
 
 std::string sha256Hex(std::string_view bytes) {

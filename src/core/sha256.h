@@ -1,9 +1,8 @@
 #pragma once
 
-// SHA-256 (FIPS 180-4), for telling whether a turn file is the one already mailed.
+// SHA-256, for telling whether a turn file is the one already mailed.
 
-#include <array>
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,17 +11,16 @@ namespace zelvaro::core {
 class Sha256 {
  public:
   Sha256();
+  ~Sha256();
+  Sha256(const Sha256&) = delete;
+  Sha256& operator=(const Sha256&) = delete;
   void update(std::string_view bytes);
   // The digest as 64 lowercase hex digits; the object is spent afterwards.
   std::string hexDigest();
 
  private:
-  void block(const unsigned char* data);
-
-  std::array<std::uint32_t, 8> state_;
-  std::array<unsigned char, 64> pending_{};
-  size_t pendingSize_ = 0;
-  std::uint64_t length_ = 0;
+  struct Context;
+  std::unique_ptr<Context> context_;
 };
 
 std::string sha256Hex(std::string_view bytes);
