@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@
 #include "core/text_store.h"
 #include "platform/application.h"
 #include "support.h"
+#include "support/stars_turn.h"
 #include "ui/main_window.h"
 #include "ui/text_window.h"
 
@@ -45,12 +47,17 @@ constexpr int kYear = 2426;
 constexpr size_t kKb = 1024;
 constexpr size_t kMb = 1024 * 1024;
 
-// The first bytes the program reads of a Stars! file: the mark "J3J3" and the year.
-std::string starsHead(unsigned char kind) {
-  std::string head{static_cast<char>(kind), 0x20, 'J', '3', 'J', '3', 0, 0, 0, 0, 0, 0};
-  head += static_cast<char>((kYear - 2400) & 0xFF);
-  head += static_cast<char>((kYear - 2400) >> 8);
-  return head;
+// `size` bytes of noise: what a Stars! file's encrypted blocks look like.
+std::string noise(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string address(int player) {
@@ -74,8 +81,9 @@ BenchGame makeGame(const fs::path& folder, const std::string& name, int players,
   using namespace zelvaro;
   fs::create_directories(folder);
   const std::string base = (folder / name).string() + ".";
-  bench::writeRandomFile(base + "xy", std::max<size_t>(universeBytes, 2 * kKb), 1, starsHead(0x0A));
-  bench::writeRandomFile(base + "hst", 9 * kKb, 2, starsHead(0x0B));
+  writeBytes(base + "xy", zelvaro::test::starsUniverse(
+                              static_cast<int>(std::max<size_t>(universeBytes, 2 * kKb) / 4)));
+  writeBytes(base + "hst", zelvaro::test::starsHost(kYear, noise(9 * kKb, 2)));
   core::Game game;
   game.name = name;
   game.universePath = base + "xy";
@@ -87,8 +95,8 @@ BenchGame makeGame(const fs::path& folder, const std::string& name, int players,
   BenchGame made{game.filePath, {}};
   for (int player = 1; player <= players; ++player) {
     const std::string result = base + "m" + std::to_string(player);
-    bench::writeRandomFile(result, resultBytes, 10 + static_cast<unsigned>(player),
-                           starsHead(0x0C));
+    writeBytes(result, zelvaro::test::starsTurn(
+                           kYear, player, noise(resultBytes, 10 + static_cast<unsigned>(player))));
     game.roster.push_back(
         core::ContestorEntry::assigned("Player " + std::to_string(player), address(player)));
     made.players.push_back({address(player), {result}});

@@ -48,7 +48,8 @@ TurnFinding judge(int player, const TurnFile& file, const std::optional<StarsFil
       file.role == TurnFileRole::Result ? StarsFileType::Result : StarsFileType::Universe;
   if (header->type != static_cast<int>(kind)) return verdict(Verdict::WrongKind);
   if (host && header->gameId != host->gameId) return verdict(Verdict::OtherGame);
-  if (host && header->year != host->year) {
+  // The universe file is written once, when the game is created, and keeps that year for good.
+  if (host && file.role == TurnFileRole::Result && header->year != host->year) {
     finding.fileYear = header->year;
     finding.hostYear = host->year;
     return verdict(Verdict::OtherYear);

@@ -2,7 +2,8 @@
 
 // The check before sending: every file a message would carry is looked at before anything
 // goes, so that last year's turn, another player's or another game's never reaches a player.
-// It reads the 18-byte header of each Stars! file and compares it with the host file's.
+// It reads the 18-byte header of each Stars! file and compares it with the host file's; the
+// universe file, written once when the game was created, by its kind and game alone.
 
 #include <cstdint>
 #include <optional>

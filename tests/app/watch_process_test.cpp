@@ -13,6 +13,7 @@
 
 #include "program_run.h"
 #include "support/aiosmtpd_server.h"
+#include "support/stars_turn.h"
 #include "support/temp_dir.h"
 
 namespace zelvaro::test {
@@ -52,15 +53,20 @@ class WatchProcessTest : public testing::Test {
         std::vector<std::string>{"--watch", game, "--settle", "1"}, home.path(), environment);
   }
 
-  // A host's generation rewrites each file in place with the next year in its header.
+  // A host's generation rewrites each file in place with the next year and its generation
+  // counter in the header; the universe file stays as the game created it.
   void generate(const std::string& extension, int year) {
     const std::string path = home.file("game/nebula." + extension);
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     ASSERT_TRUE(file) << path;
     const int turn = year - 2400;
+    file.seekg(17);
+    const int flags = file.get();
     file.seekp(12);
     file.put(static_cast<char>(turn & 0xFF));
     file.put(static_cast<char>(turn >> 8));
+    file.seekp(17);
+    file.put(static_cast<char>((flags & 0x1F) | starsGeneration(year) << 5));
   }
 
   int messages() const {
@@ -86,7 +92,7 @@ TEST_F(WatchProcessTest, MailsEachTurnOnceWhenItsFilesAreFreshAndSettledAcrossRe
   ASSERT_TRUE(eventually([&] {
     return run->err().find("nebula.zv: 2427: waiting for 4 result files\n") != std::string::npos;
   })) << run->err();
-  for (const char* file : {"xy", "m1", "m2", "m3"}) generate(file, 2427);
+  for (const char* file : {"m1", "m2", "m3"}) generate(file, 2427);
   ASSERT_TRUE(eventually([&] {
     return run->err().find("nebula.zv: 2427: waiting for 1 result file\n") != std::string::npos;
   })) << run->err();

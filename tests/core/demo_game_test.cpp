@@ -9,6 +9,8 @@
 #include "core/game_file.h"
 #include "core/player_database.h"
 #include "core/stars_files.h"
+#include "core/text_file.h"
+#include "core/turn_check.h"
 #include "core_test.h"
 
 namespace zelvaro::core {
@@ -23,15 +25,31 @@ class DemoGame : public CoreTest {
   }
 };
 
-TEST_F(DemoGame, EveryStarsFileHasAValidHeaderAndTheHostFileGivesTheYear) {
+TEST_F(DemoGame, ItsStarsFilesAreLaidOutAsARealGameWritesThem) {
   make("--year 2431");
-  StarsHeader header;
-  for (const char* name :
-       {"nebula.xy", "nebula.hst", "nebula.m1", "nebula.m2", "nebula.m3", "nebula.m4"}) {
-    EXPECT_TRUE(header.check(dir.file(name))) << name << " lacks the validity mark";
-    EXPECT_EQ(header.year(), 2431) << name;
-    EXPECT_GT(std::filesystem::file_size(dir.file(name)), StarsHeader::Size) << name;
+  auto headerOf = [this](const std::string& name) {
+    const auto header = parseStarsHeader(readFirstBytes(dir.file(name), StarsFileHeader::Size));
+    EXPECT_TRUE(header) << name << " lacks the validity mark";
+    return header.value_or(StarsFileHeader{});
+  };
+  const StarsFileHeader host = headerOf("nebula.hst");
+  EXPECT_EQ(host.year, 2431);
+  EXPECT_EQ(host.version, 0x2A60);
+  for (const char* name : {"nebula.m1", "nebula.m2", "nebula.m3", "nebula.m4"}) {
+    const StarsFileHeader result = headerOf(name);
+    EXPECT_EQ(result.year, 2431) << name;
+    EXPECT_EQ(result.gameId, host.gameId) << name;
+    EXPECT_EQ(result.flags >> 5, host.flags >> 5) << name << ": the year's generation counter";
   }
+  const StarsFileHeader universe = headerOf("nebula.xy");
+  EXPECT_EQ(universe.year, 2400) << "written when the game was created";
+  EXPECT_EQ(universe.flags, 0);
+  EXPECT_EQ(universe.gameId, host.gameId);
+
+  const std::string created = test::readFile(dir.file("nebula.xy"));
+  make("--year 2432");
+  EXPECT_EQ(test::readFile(dir.file("nebula.xy")), created) << "the universe file never changes";
+  EXPECT_NE(headerOf("nebula.hst").flags >> 5, host.flags >> 5) << "a new generation";
 }
 
 TEST_F(DemoGame, TheGameFileReadsAsAFourPlayerGameWhoseFilesAllExist) {
@@ -45,6 +63,7 @@ TEST_F(DemoGame, TheGameFileReadsAsAFourPlayerGameWhoseFilesAllExist) {
   EXPECT_EQ(game.year, 2426) << "the default year";
   EXPECT_EQ(game.basePath, dir.file("nebula."));
   EXPECT_TRUE(game.attachResults && game.attachUniverse);
+  EXPECT_TRUE(problemsOf(checkTurnFiles(game)).empty()) << "the universe file of 2400 included";
   ASSERT_EQ(game.roster.size(), 4u);
   PlayerDatabase database(dir.file("players.txt"));
   for (size_t i = 0; i < game.roster.size(); ++i) {

@@ -1,17 +1,16 @@
 #include "core/stars_files.h"
 
 #include "core_test.h"
+#include "support/stars_turn.h"
 
 namespace zelvaro::core {
 namespace {
 
-// A Stars! header: the mark at offset 2 (or not) and the year's two bytes at offset 12.
-std::string starsHeader(unsigned char low, unsigned char high, bool valid = true) {
-  std::string bytes(14, '\0');
-  if (valid) bytes.replace(2, 4, "J3J3");
-  bytes[12] = static_cast<char>(low);
-  bytes[13] = static_cast<char>(high);
-  return bytes + "rest of the file";
+// A host file of `year` whose validity mark is spoilt.
+std::string corruptHostFile(int year) {
+  std::string bytes = test::starsHost(year);
+  bytes.replace(2, 4, "J3J4");
+  return bytes;
 }
 
 class StarsFiles : public CoreTest {
@@ -30,10 +29,10 @@ class StarsFiles : public CoreTest {
 };
 
 TEST_F(StarsFiles, YearComesFromTheHostFile) {
-  put("orion.hst", starsHeader(0x0A, 0x00));
+  put("orion.hst", test::starsHost(2410));
   EXPECT_EQ(yearOf(dir.file("orion.xy")), 2410);
   EXPECT_EQ(game.basePath, dir.file("orion."));
-  put("orion.hst", starsHeader(0x00, 0x01));
+  put("orion.hst", test::starsHost(2656));
   EXPECT_EQ(yearOf(dir.file("orion.xy")), 2656);
   EXPECT_TRUE(shown().empty());
 }
@@ -41,24 +40,24 @@ TEST_F(StarsFiles, YearComesFromTheHostFile) {
 TEST_F(StarsFiles, WithoutHostFileTheLastHeaderReadCounts) {
   EXPECT_EQ(yearOf(dir.file("orion.xy")), 2400);  // nothing checked since start
 
-  put("orion.xy", starsHeader(0x05, 0x00));
-  EXPECT_TRUE(header.check(dir.file("orion.xy")));
+  put("orion.x2", test::starsOrders(2405, 2));
+  EXPECT_TRUE(header.check(dir.file("orion.x2")));
   EXPECT_EQ(yearOf(dir.file("orion.xy")), 2405);
 
-  put("elsewhere.hst", starsHeader(0x07, 0x00));
+  put("elsewhere.hst", test::starsHost(2407));
   game.roster = {
       ContestorEntry::assigned("Host", "h@x").withExtraFiles({dir.file("elsewhere.hst")})};
   EXPECT_EQ(yearOf(dir.file("orion.xy")), 2407);
 }
 
 TEST_F(StarsFiles, CorruptHostFileIsToldAndItsYearUsed) {
-  put("orion.hst", starsHeader(0x14, 0x00, false));
+  put("orion.hst", corruptHostFile(2420));
   EXPECT_EQ(yearOf(dir.file("orion.xy")), 2420);
   EXPECT_EQ(shown(), std::vector<std::string>{".HST file is corrupt! Error reading year."});
 }
 
 TEST_F(StarsFiles, ShortFileKeepsTheRestOfTheBuffer) {
-  put("full", starsHeader(0x10, 0x00));
+  put("full", test::starsTurn(2416, 1));
   put("short", "\x01\x02J3J3");
   EXPECT_TRUE(header.check(dir.file("full")));
   EXPECT_TRUE(header.check(dir.file("short")));
@@ -83,7 +82,7 @@ TEST(StarsFileNames, BasePathComesFromTheUniverseFilesOwnName) {
 }
 
 TEST_F(StarsFiles, NamesAreFoundInAnyCaseTheExactOneFirst) {
-  put("ORION.HST", starsHeader(0x1A, 0x00));
+  put("ORION.HST", test::starsHost(2426));
   put("orion.m1", "lower");
   put("ORION.M1", "upper");
   EXPECT_EQ(yearOf(dir.file("ORION.XY")), 2426);

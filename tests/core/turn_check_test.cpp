@@ -9,22 +9,20 @@
 namespace zelvaro::core {
 namespace {
 
-std::string stars(int year, int type, int player, std::uint32_t gameId = 0x1234) {
-  std::string bytes = test::starsFile(year, type, player, "turn", gameId);
-  bytes[14] = static_cast<char>(player);  // the bits above the index too
-  bytes[17] = '\x01';
-  return bytes;
+std::string stars(int year, int type, int player, std::uint32_t gameId = test::kStarsGameId) {
+  return test::starsFile(year, type, player, "turn", gameId);
 }
 
 TEST(StarsHeaderParse, FieldsAsTheyLieInTheFile) {
-  const auto header = parseStarsHeader(stars(2426 + 256, 3, 0xE4, 0xA1B2C3D4));
+  const auto header = parseStarsHeader(test::starsFile(2426 + 256, 1, 4, "orders", 0xA1B2C3D4, 1));
   ASSERT_TRUE(header);
   EXPECT_EQ(header->gameId, 0xA1B2C3D4u);
-  EXPECT_EQ(header->version, 0x2B3B);
+  EXPECT_EQ(header->version, 0x2A60);
   EXPECT_EQ(header->year, 2682);
-  EXPECT_EQ(header->player, 4) << "bits 0-4 only";
-  EXPECT_EQ(header->type, 3);
-  EXPECT_EQ(header->flags, 1);
+  EXPECT_EQ(header->player, 4) << "bits 0-4 only, the salt above them";
+  EXPECT_NE(static_cast<unsigned char>(test::starsFile(2426, 1, 4)[14]) >> 5, 0u);
+  EXPECT_EQ(header->type, 1);
+  EXPECT_EQ(header->flags, test::starsGeneration(2682) << 5 | 1);
   EXPECT_FALSE(parseStarsHeader(stars(2426, 3, 0).substr(0, 17)));
   EXPECT_FALSE(parseStarsHeader("\x10\x20J3J4" + std::string(20, '\0')));
 }
@@ -39,8 +37,8 @@ class TurnCheck : public CoreTest {
       game.roster.push_back(ContestorEntry::assigned("P" + std::to_string(player), "p@x"));
       put("orion.m" + std::to_string(player), stars(2426, 3, player - 1));
     }
-    put("orion.hst", stars(2426, 2, 31));
-    put("orion.xy", stars(2426, 0, 31));
+    put("orion.hst", test::starsHost(2426));
+    put("orion.xy", test::starsUniverse());  // of 2400, as the game created it
   }
   void put(const std::string& name, const std::string& bytes) {
     test::writeFile(dir.file(name), bytes);
@@ -83,12 +81,14 @@ TEST_F(TurnCheck, EveryFileGetsItsVerdict) {
   put("orion.xy", stars(2426, 3, 0));
   EXPECT_EQ(problems().front(), "1 wrong: orion.xy is not a universe file")
       << "a wrong file speaks for the entry before a missing one";
+  put("orion.xy", test::starsUniverse(40, 0x9999));
+  EXPECT_EQ(problems().front(), "1 wrong: orion.xy is from another game than the host file");
 }
 
 TEST_F(TurnCheck, FilesAreFoundInAnyCase) {
   for (const char* name : {"orion.m1", "orion.hst"}) std::filesystem::remove(dir.file(name));
   put("ORION.M1", stars(2426, 3, 0));
-  put("ORION.HST", stars(2427, 2, 31));
+  put("ORION.HST", test::starsHost(2427));
   const std::vector<TurnFinding> findings = checkTurnFiles(game);
   EXPECT_EQ(findings.front().file.path, dir.file("ORION.M1"));
   EXPECT_EQ(findings.front().text(), "ORION.M1 is for 2426, the host file is at 2427");

@@ -17,7 +17,7 @@ class TurnStatusTest : public CoreTest {
       game.roster.push_back(ContestorEntry::assigned("P" + std::to_string(player), "p@x"));
       test::writeFile(dir.file("orion.m" + std::to_string(player)), test::starsTurn(2426, player));
     }
-    test::writeFile(dir.file("orion.hst"), test::starsFile(2426, 2, 31));
+    test::writeFile(dir.file("orion.hst"), test::starsHost(2426));
     test::writeFile(dir.file("orion.m2"), test::starsTurn(2425, 2));
   }
   void journalSent(int player) {

@@ -27,7 +27,7 @@ class SendSessionDeliveryTest : public test::SendSessionFixture {
 TEST_F(SendSessionDeliveryTest, EveryPlayerGetsHisFilesByteForByte) {
   core::Game& game = host.gameValue;
   game.attachUniverse = true;
-  const std::string universe = test::starsFile(2405, 0, 31, randomBytes(1216, 1));
+  const std::string universe = test::starsUniverse(304);
   test::writeFile(dir.file("abc.xy"), universe);
   // Big enough for more trace lines than the file bar's maximum.
   const std::string ann = test::starsTurn(2405, 1, randomBytes(40000, 2));

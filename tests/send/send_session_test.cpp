@@ -116,7 +116,7 @@ TEST_F(SendSessionTest, TheMessageCarriesTheDatabaseAddressesTheFilesAndTheFille
                   "\"Ann\",\"ann@example.org\",\"\"\r\n"
                   "\"Bob\",\"bob1@example.org; bob2@example.org\",\"likes ships\",\"0\"\r\n");
   writeResultFile(slot);
-  test::writeFile(dir.file("abc.xy"), test::starsFile(2405, 0, 31, "universe"));
+  test::writeFile(dir.file("abc.xy"), test::starsUniverse());
   test::writeFile(notes, "notes");
   game.attachUniverse = true;
   game.alias = "The \"Host\"";

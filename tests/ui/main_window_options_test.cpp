@@ -6,6 +6,7 @@
 
 #include "core/player_database.h"
 #include "main_window_test.h"
+#include "support/stars_turn.h"
 #include "ui/alias_dialog.h"
 #include "ui/player_wizard.h"
 #include "ui/settings_dialog.h"
@@ -107,7 +108,7 @@ TEST_F(MainWindowTest, PlayerWizOpensTheWizardModally) {
 TEST_F(MainWindowTest, PlayerWizReadsTheYearAgainAfterTheWizard) {
   start();
   const std::string host = dir.file("war.hst");
-  writeFile(host, std::string("\0\0J3J3\0\0\0\0\0\0\x05\0", 14));
+  writeFile(host, starsHost(2405));
   window->playerWizard = [this] {
     find<QLineEdit>("xyfilename")->setText(QString::fromStdString(dir.file("war.xy")));
   };

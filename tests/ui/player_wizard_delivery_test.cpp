@@ -9,6 +9,7 @@
 #include "send/send_session.h"
 #include "support/aiosmtpd_server.h"
 #include "support/memory_session_host.h"
+#include "support/stars_turn.h"
 #include "support/temp_dir.h"
 #include "ui/extra_files_dialog.h"
 #include "ui/player_wizard.h"
@@ -25,8 +26,8 @@ TEST(PlayerWizardDelivery, TheHostReceivesTheOrdersFileAndTheDiary) {
   window.database = dir.file("players.txt");
   test::writeFile(window.database, "\"Host\",\"host@example.org\",\"\"\r\n");
   // No host file next to a player's universe: the year comes from his orders file.
-  const std::string orders = std::string("\x01\x02J3J3\0\0\0\0\0\0\x05\0orders", 20);
-  test::writeFile(dir.file("game.xy"), "");
+  const std::string orders = test::starsOrders(2405, 2);
+  test::writeFile(dir.file("game.xy"), test::starsUniverse());
   test::writeFile(dir.file("game.x2"), orders);
 
   ExtraFilesDialog extraFiles;
