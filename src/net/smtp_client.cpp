@@ -203,8 +203,10 @@ void TCustomSmtpClient::DoRequestDone(int Error) {
     return;
   }
   SetState(scReady);
-  // A request that ends drops whatever steps it had left, so that no later request resumes
-  // them.
+  // A request that ends drops whatever steps it had left, and the replies it still awaited, so
+  // that no later request resumes or reads them.
+  FAwaited.clear();
+  FQueuedLines.clear();
   FCompound = false;
   FSteps = 0;
   FResume = nullptr;
@@ -243,17 +245,46 @@ void TCustomSmtpClient::ExecCommand(TSmtpRequest request, const std::string& lin
                                     const std::string& shown) {
   CheckReady();
   CheckConnected();
-  if (!FCompound) FRqType = request;
+  QueueCommand(FStep, line, accepted, afterReply, shown);
+  SendQueued(request);
+}
+
+void TCustomSmtpClient::QueueCommand(TSmtpStep step, const std::string& line,
+                                     std::initializer_list<int> accepted, Continuation afterReply,
+                                     const std::string& shown) {
+  AwaitedReply& awaited = FAwaited.emplace_back();
+  awaited.step = step;
   size_t count = 0;
   for (int code : accepted) {
-    if (count < static_cast<size_t>(kMaxAcceptedCodes)) FAccepted[count++] = code;
+    if (count < static_cast<size_t>(kMaxAcceptedCodes)) awaited.accepted[count++] = code;
   }
-  FAccepted[count] = 0;
+  awaited.accepted[count] = 0;
+  awaited.afterReply = afterReply;
+  const std::string& text = shown.empty() ? line : shown;
+  DoCommand(text);
+  DoDisplay("> " + text);
+  FQueuedLines += line;
+  FQueuedLines += "\r\n";
+}
+
+void TCustomSmtpClient::SendQueued(TSmtpRequest request) {
+  if (!FCompound) {
+    if (FDoneSignalled) FRefusedBy = TSmtpStep::None;
+    FRqType = request;
+  }
   FDoneSignalled = false;
   FNext = &TCustomSmtpClient::HandleReply;
-  FAfterReply = afterReply;
   SetState(scAwaitingReply);
-  WriteLine(line, shown.empty() ? line : shown);
+  const std::string lines = std::move(FQueuedLines);
+  FQueuedLines.clear();
+  if (FSocket->State() == wsConnected) {
+    FSocket->SendText(lines);
+    return;
+  }
+  // No reply can come for lines that never went out: the connection is gone, so the request
+  // ends as for a lost connection instead of waiting for ever.
+  FSessionUp = false;
+  DoRequestDone(kErrorConnectionLost);
 }
 
 void TCustomSmtpClient::WriteCommand(const std::string& Line) {
@@ -274,26 +305,33 @@ void TCustomSmtpClient::WriteLine(const std::string& line, const std::string& sh
 }
 
 void TCustomSmtpClient::HandleReply() {
+  if (FAwaited.empty()) return DoDisplay("< " + FLastResponse);
+  FStep = FAwaited.front().step;
   const bool last = ReadReplyLine();
   // EHLO's capabilities come one a line, continuation lines included.
   if (FStep == TSmtpStep::Ehlo && FState == scAwaitingReply) {
     addCapabilityLine(FCapabilities, FLastResponse);
   }
-  if (!last) return;
+  if (!last || FAwaited.empty()) return;
+  const AwaitedReply awaited = FAwaited.front();
+  FAwaited.pop_front();
   FOutcome = FReplyCode;
-  if (FAccepted[0] == 0) {
+  if (awaited.accepted[0] == 0) {
     if (FReplyCode < 500) FOutcome = 0;
   } else {
-    for (size_t i = 0; FAccepted[i] != 0; ++i) {
-      if (FAccepted[i] == FReplyCode) {
+    for (size_t i = 0; awaited.accepted[i] != 0; ++i) {
+      if (awaited.accepted[i] == FReplyCode) {
         FOutcome = 0;
         break;
       }
     }
   }
-  if (FOutcome != 0 && FErrorMessage.empty()) FErrorMessage = FLastResponse;
-  if (FAfterReply) {
-    (this->*FAfterReply)();
+  if (FOutcome != 0) {
+    if (FErrorMessage.empty()) FErrorMessage = FLastResponse;
+    FRefusedBy = FStep;
+  }
+  if (awaited.afterReply) {
+    (this->*awaited.afterReply)();
   } else {
     DoRequestDone(FOutcome);
   }
@@ -311,6 +349,7 @@ void TCustomSmtpClient::StartCompound(TSmtpRequest request, TSmtpSteps steps) {
   FStep = TSmtpStep::None;
   FCompoundOutcome = 0;
   FCompound = true;
+  FRefusedBy = TSmtpStep::None;
   FLastResponse.clear();
   FErrorMessage.clear();
   try {
@@ -722,13 +761,81 @@ void TCustomSmtpClient::Vrfy() {
   ExecCommand(rqVrfy, "VRFY " + singleLine(HdrTo), {250}, nullptr);
 }
 
+std::string TCustomSmtpClient::MailFromLine() const {
+  const std::string parameters = singleLine(trimmed(MailParameters));
+  return "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">" +
+         (parameters.empty() ? "" : " " + parameters);
+}
+
+std::string TCustomSmtpClient::RecipientLine(size_t index) const {
+  return "RCPT TO:<" + singleLine(trimmed(RcptName[index])) + ">";
+}
+
 void TCustomSmtpClient::MailFrom() {
   FStep = TSmtpStep::MailFrom;
-  const std::string parameters = singleLine(trimmed(MailParameters));
-  ExecCommand(rqMailFrom,
-              "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">" +
-                  (parameters.empty() ? "" : " " + parameters),
-              {250}, nullptr);
+  if (Pipelines()) return SendEnvelope();
+  ExecCommand(rqMailFrom, MailFromLine(), {250}, nullptr);
+}
+
+bool TCustomSmtpClient::Pipelines() const {
+  const TSmtpSteps rest = stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data);
+  return FCapabilities.pipelining && FCompound && (FSteps & rest) == rest && !RcptName.empty();
+}
+
+// RFC 2920: the envelope and DATA in one write, each reply checked in turn. The message goes
+// only when the sender and at least one recipient were taken, whatever DATA's reply says.
+void TCustomSmtpClient::SendEnvelope() {
+  CheckReady();
+  CheckConnected();
+  FSteps = TSmtpSteps(FSteps & ~(stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data)));
+  FRefused.clear();
+  FCursor = -1;
+  FEnvelopeOutcome = 0;
+  FEnvelopeRefusedBy = TSmtpStep::None;
+  QueueCommand(TSmtpStep::MailFrom, MailFromLine(), {250}, &TCustomSmtpClient::EnvelopeReplied);
+  for (size_t i = 0; i < RcptName.size(); ++i) {
+    QueueCommand(TSmtpStep::RcptTo, RecipientLine(i), {250, 251},
+                 &TCustomSmtpClient::EnvelopeReplied);
+  }
+  BeginMessage();
+  QueueCommand(TSmtpStep::Data, "DATA", {354}, &TCustomSmtpClient::EnvelopeDataReplied);
+  SendQueued(rqMailFrom);
+}
+
+void TCustomSmtpClient::EnvelopeReplied() {
+  if (FStep == TSmtpStep::MailFrom) {
+    if (FOutcome != 0) {
+      FEnvelopeOutcome = FOutcome;
+      FEnvelopeRefusedBy = TSmtpStep::MailFrom;
+    }
+    return;
+  }
+  ++FCursor;
+  // After a refused sender the recipients' refusals say nothing about them.
+  if (FOutcome == 0 || FEnvelopeRefusedBy == TSmtpStep::MailFrom) return;
+  FRefused.push_back({trimmed(RcptName[static_cast<size_t>(FCursor)]), FLastResponse});
+  FEnvelopeOutcome = FOutcome;
+}
+
+void TCustomSmtpClient::EnvelopeDataReplied() {
+  if (FEnvelopeRefusedBy == TSmtpStep::None && FRefused.size() == RcptName.size()) {
+    FEnvelopeRefusedBy = TSmtpStep::RcptTo;
+  }
+  if (FEnvelopeRefusedBy == TSmtpStep::None) return DataReplied();
+  FRefusedBy = FEnvelopeRefusedBy;
+  if (FReplyCode != 354) {
+    FOutcome = FEnvelopeOutcome;
+    return DoRequestDone(FOutcome);
+  }
+  // The server took DATA though nobody can receive the message: an empty one ends it.
+  SetState(scContinuing, false);
+  ExecCommand(rqData, ".", {}, &TCustomSmtpClient::AbandonedDataReplied);
+}
+
+void TCustomSmtpClient::AbandonedDataReplied() {
+  FRefusedBy = FEnvelopeRefusedBy;
+  FOutcome = FEnvelopeOutcome;
+  DoRequestDone(FOutcome);
 }
 
 void TCustomSmtpClient::Rset() {
@@ -760,9 +867,8 @@ void TCustomSmtpClient::RcptTo() {
 void TCustomSmtpClient::SendRecipient() {
   ++FCursor;
   FStep = TSmtpStep::RcptTo;
-  ExecCommand(rqRcptTo,
-              "RCPT TO:<" + singleLine(trimmed(RcptName[static_cast<size_t>(FCursor)])) + ">",
-              {250, 251}, &TCustomSmtpClient::RecipientReplied);
+  ExecCommand(rqRcptTo, RecipientLine(static_cast<size_t>(FCursor)), {250, 251},
+              &TCustomSmtpClient::RecipientReplied);
 }
 
 // Every recipient is tried. The message goes to those the server took; the step fails only

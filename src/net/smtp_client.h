@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -140,6 +141,9 @@ class TCustomSmtpClient {
   };
   // The recipients the server refused in the last message, in order.
   const std::vector<RefusedRecipient>& RefusedRecipients() const { return FRefused; }
+  // The command whose refusal ended the last request (MailFrom: the sender was refused; RcptTo:
+  // no recipient was taken); None when no refusal of a command ended it.
+  TSmtpStep RefusedBy() const { return FRefusedBy; }
   // What the last EHLO reply announced; empty after HELO.
   const SmtpCapabilities& Capabilities() const { return FCapabilities; }
   // Open greets with EHLO, which names this machine itself, rather than HELO with SignOn.
@@ -212,6 +216,11 @@ class TCustomSmtpClient {
   void ExecCommand(TSmtpRequest request, const std::string& line,
                    std::initializer_list<int> accepted, Continuation afterReply,
                    const std::string& shown = {});
+  // Queues a command to go out with the next ones in one write (RFC 2920); SendQueued sends
+  // them, and their replies are handled in order.
+  void QueueCommand(TSmtpStep step, const std::string& line, std::initializer_list<int> accepted,
+                    Continuation afterReply, const std::string& shown = {});
+  void SendQueued(TSmtpRequest request);
   void WriteLine(const std::string& line, const std::string& shown);
   void HandleReply();
   void StartCompound(TSmtpRequest request, TSmtpSteps steps);
@@ -243,6 +252,14 @@ class TCustomSmtpClient {
   void Auth();
   void AuthReplied();
 
+  std::string MailFromLine() const;
+  std::string RecipientLine(size_t index) const;
+  // MAIL FROM, every RCPT TO and DATA in one write, when the server pipelines.
+  bool Pipelines() const;
+  void SendEnvelope();
+  void EnvelopeReplied();
+  void EnvelopeDataReplied();
+  void AbandonedDataReplied();
   void SendRecipient();
   void RecipientReplied();
   void DataReplied();
@@ -279,8 +296,18 @@ class TCustomSmtpClient {
   int FCompoundOutcome = 0;
   bool FCompound = false;
   Continuation FResume = nullptr;
-  std::array<int, smtp_limits::kMaxAcceptedCodes + 1> FAccepted{};
-  Continuation FAfterReply = nullptr;
+  // The replies still to come, in the order their commands went out.
+  struct AwaitedReply {
+    TSmtpStep step = TSmtpStep::None;
+    std::array<int, smtp_limits::kMaxAcceptedCodes + 1> accepted{};
+    Continuation afterReply = nullptr;
+  };
+  std::deque<AwaitedReply> FAwaited;
+  std::string FQueuedLines;
+  TSmtpStep FRefusedBy = TSmtpStep::None;
+  // The refusal of a pipelined MAIL FROM, or of every recipient, that ends the message.
+  int FEnvelopeOutcome = 0;
+  TSmtpStep FEnvelopeRefusedBy = TSmtpStep::None;
   int FCursor = 0;
   std::vector<std::string> FAuthAnswers;  // what AUTH answers to the server's next challenges
   std::vector<std::string> FHeader;

@@ -69,7 +69,13 @@ void addCapabilityLine(SmtpCapabilities& capabilities, std::string_view line) {
     capabilities.startTls = true;
   } else if (name == "8BITMIME") {
     capabilities.eightBitMime = true;
-  } else if (name == "SIZE" && keyword.size() > 1) {
+  } else if (name == "PIPELINING") {
+    capabilities.pipelining = true;
+  } else if (name == "SMTPUTF8") {
+    capabilities.smtpUtf8 = true;
+  } else if (name == "SIZE") {
+    capabilities.sizeOffered = true;
+    if (keyword.size() < 2) return;
     std::uint64_t value = 0;
     for (char c : keyword[1]) {
       if (c < '0' || c > '9' || value > std::numeric_limits<std::uint64_t>::max() / 10 - 1) {

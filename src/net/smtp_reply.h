@@ -33,6 +33,9 @@ struct SmtpCapabilities {
   bool startTls = false;
   bool eightBitMime = false;
   std::vector<std::string> authMechanisms;  // upper case, in the server's order
+  bool pipelining = false;                  // RFC 2920
+  bool smtpUtf8 = false;                    // RFC 6531
+  bool sizeOffered = false;                 // RFC 1870, with or without a limit
   std::uint64_t size = 0;                   // SIZE's limit; 0 when none was announced
   std::vector<std::string> lines;           // the reply's lines as received
 };

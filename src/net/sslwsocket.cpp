@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "net/tls_context.h"
 #include "platform/netnames.h"
 
 namespace zelvaro::net {
@@ -53,10 +54,8 @@ std::string libraryReason(const char* otherwise) {
 struct TCustomSslWSocket::SslState {
   ~SslState() {
     SSL_free(ssl);  // frees both buffers with it
-    SSL_CTX_free(context);
   }
 
-  SSL_CTX* context = nullptr;
   SSL* ssl = nullptr;
   BIO* input = nullptr;   // records received, waiting for the library
   BIO* output = nullptr;  // records made, waiting for the connection
@@ -81,6 +80,7 @@ void TCustomSslWSocket::ResetFields() {
   TCustomSocksWSocket::ResetFields();
   ssl_.reset();
   summary_.clear();
+  SetSendBlockSize(TBuffer::kDefaultSize);
 }
 
 std::string TCustomSslWSocket::VerificationName() const {
@@ -110,15 +110,9 @@ void TCustomSslWSocket::BeginHandshake() {
   ERR_clear_error();
   ssl_ = std::make_unique<SslState>();
   SslState& s = *ssl_;
-  s.context = SSL_CTX_new(TLS_client_method());
-  if (s.context == nullptr) return HandshakeFailed(tlsSetupFailed, libraryReason("no context"));
-  SSL_CTX_set_min_proto_version(s.context, TLS1_2_VERSION);
-  SSL_CTX_set_verify(s.context, SSL_VERIFY_PEER, nullptr);
-  SSL_CTX_set_default_verify_paths(s.context);
-  if (!caFile_.empty() && SSL_CTX_load_verify_locations(s.context, caFile_.c_str(), nullptr) != 1) {
-    return HandshakeFailed(tlsCaFileUnreadable, libraryReason("unreadable") + ", " + caFile_);
-  }
-  s.ssl = SSL_new(s.context);
+  const TlsContextResult context = clientTlsContext(caFile_);
+  if (context.context == nullptr) return HandshakeFailed(context.error, context.detail);
+  s.ssl = SSL_new(context.context);
   s.input = BIO_new(BIO_s_mem());
   s.output = BIO_new(BIO_s_mem());
   if (s.ssl == nullptr || s.input == nullptr || s.output == nullptr) {
@@ -138,7 +132,10 @@ void TCustomSslWSocket::BeginHandshake() {
     SSL_set_hostflags(s.ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
     SSL_set1_host(s.ssl, name.c_str());
   }
+  resumeTlsSession(s.ssl, name + ":" + Port());
   SSL_set_connect_state(s.ssl);
+  // Records of the caller's data are made from whole send blocks: a block a record.
+  SetSendBlockSize(kRecordSize);
   ContinueHandshake();
 }
 
@@ -171,6 +168,7 @@ void TCustomSslWSocket::HandshakeSucceeded() {
   SslState& s = *ssl_;
   s.handshaking = false;
   summary_ = std::string(SSL_get_version(s.ssl)) + ", " + SSL_get_cipher_name(s.ssl);
+  if (SSL_session_reused(s.ssl) == 1) summary_ += ", session resumed";
   if (X509* certificate = SSL_get1_peer_certificate(s.ssl)) {
     summary_ += ", subject " + nameText(X509_get_subject_name(certificate)) + ", issuer " +
                 nameText(X509_get_issuer_name(certificate)) + ", expires " +
@@ -188,6 +186,8 @@ void TCustomSslWSocket::HandshakeSucceeded() {
 
 void TCustomSslWSocket::HandshakeFailed(int error, const std::string& detail) {
   errorDetail_ = detail;
+  // A kept session that led here is not offered again.
+  if (ssl_ && ssl_->ssl != nullptr) forgetTlsSession(ssl_->ssl);
   ssl_.reset();
   std::weak_ptr<char> alive = Alive();
   const TSocket handle = HSocket();

@@ -457,6 +457,15 @@ void TCustomWSocket::DeleteBufferedData() {
   bufList_.clear();
 }
 
+void TCustomWSocket::SetSendBlockSize(int size) {
+  bufSize_ = size > 0 ? size : TBuffer::kDefaultSize;
+  // The idle block kept for reuse takes the new size too.
+  for (auto& block : bufList_) {
+    const char* unsent = nullptr;
+    if (block->Peek(&unsent) == 0) block->SetSize(bufSize_);
+  }
+}
+
 void TCustomWSocket::QueueData(const void* data, int length) {
   if (length <= 0) return;
   const char* bytes = static_cast<const char*>(data);

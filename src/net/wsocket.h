@@ -184,6 +184,8 @@ class TCustomWSocket {
   void SetLingerOption();
   void DeleteBufferedData();
   void TryToSend();
+  // The size of the send chain's blocks from now on: each goes to RawSend whole.
+  void SetSendBlockSize(int size);
   // Queues and writes what the connection takes; true when the chain has drained.
   bool WriteThrough(const void* data, int length);
   // The read loop of a read (and close) notification.

@@ -135,6 +135,25 @@ INSTANTIATE_TEST_SUITE_P(
                       DeliveryCase{"TlsXOAuth2", TSmtpSecurity::Tls, TSmtpAuthType::XOAuth2}),
     [](const ::testing::TestParamInfo<DeliveryCase>& info) { return info.param.name; });
 
+// The second connection of a run resumes the first one's session, over both kinds of TLS.
+TEST(SecureSessions, TheNextConnectionResumesTheSession) {
+  for (auto [security, serverSecurity] :
+       {std::pair{TSmtpSecurity::StartTls, "starttls"}, std::pair{TSmtpSecurity::Tls, "tls"}}) {
+    std::vector<std::string> options = serverOptions(serverSecurity);
+    options.insert(options.end(),
+                   {std::string("user=") + kUser, std::string("password=") + kPassword});
+    AiosmtpdServer server(options);
+    for (bool resumed : {false, true}) {
+      SecureClient secure(server.port(), security);
+      ASSERT_EQ(secure.open(), 0) << ::testing::PrintToString(secure.monitor);
+      EXPECT_EQ(secure.client.TlsSummary().find("session resumed") != std::string::npos, resumed)
+          << secure.client.TlsSummary();
+      EXPECT_NE(secure.client.TlsSummary().find("subject CN=localhost"), std::string::npos);
+      EXPECT_EQ(secure.quit(), 0);
+    }
+  }
+}
+
 // Each refusal ends Open with its number and the reason, leaves the connection closed so that
 // nothing more can go out, and no MAIL ever reaches the server.
 TEST(SecureRefusals, EndOpenBeforeAnythingIsMailed) {
