@@ -83,15 +83,26 @@ GameWatch::~GameWatch() {
 
 void GameWatch::start() {
   for (const auto& game : games_) {
-    folders_.watch(std::filesystem::path(game->path).parent_path().string());
+    const std::string folder = std::filesystem::path(game->path).parent_path().string();
+    game->folders.insert(folder);
+    folders_.watch(folder);
   }
   for (const auto& game : games_) look(*game);
 }
 
 void GameWatch::lookAfterChange(const std::string& folder) {
   for (const auto& game : games_) {
-    if (std::filesystem::path(game->path).parent_path() == folder) look(*game);
+    if (game->folders.count(folder) != 0) look(*game);
   }
+}
+
+void GameWatch::watchStarsFolder(Game& game, const core::TurnObservation& seen) {
+  if (seen.game.basePath.empty()) return;
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::absolute(seen.game.basePath, error);
+  if (error) return;
+  const std::string folder = base.lexically_normal().parent_path().string();
+  if (game.folders.insert(folder).second) folders_.watch(folder);
 }
 
 void GameWatch::look(Game& game) {
@@ -109,6 +120,7 @@ void GameWatch::look(Game& game) {
       platform::showMessage(problem);
     }
     const core::TurnObservation seen = core::observeTurn(game.path, journal_);
+    watchStarsFolder(game, seen);
     act(game, seen);
   } catch (const std::exception& e) {
     // Nothing about one game ends the watch over all of them.

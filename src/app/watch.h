@@ -1,10 +1,10 @@
 #pragma once
 
 // Watch mode: every named game is looked at when the program starts, whenever something in its
-// folder changes, and at a rescan every minute; a turn whose files are all this year's and have
-// settled is mailed by the same session as /send, and failed players are tried again on a
-// schedule. One line per event on standard error, prefixed with the game file's name. Runs
-// until SIGTERM or SIGINT, which end it with status 0.
+// folder or its Stars! files' folder changes, and at a rescan every minute; a turn whose files are
+// all this year's and have settled is mailed by the same session as /send, and failed players are
+// tried again on a schedule. One line per event on standard error, prefixed with the game file's
+// name. Runs until SIGTERM or SIGINT, which end it with status 0.
 
 #include <map>
 #include <memory>
@@ -60,6 +60,8 @@ class GameWatch {
   struct Game {
     std::string path;  // absolute
     std::string name;  // the file name, which starts every line about it
+    // The game file's folder and its Stars! files' (absolute): a change in either is looked at.
+    std::set<std::string> folders;
     std::string fingerprint;
     bool looked = false;
     core::WatchTime changeSeen{};
@@ -74,6 +76,8 @@ class GameWatch {
 
   void look(Game& game);
   void lookAfterChange(const std::string& folder);
+  // Hosts often keep the game file apart from the files the game writes.
+  void watchStarsFolder(Game& game, const core::TurnObservation& seen);
   void act(Game& game, const core::TurnObservation& seen);
   void mail(Game& game, const core::TurnObservation& seen, const std::vector<int>& players);
   void noteFailure(Game& game, int player, const std::string& reason);

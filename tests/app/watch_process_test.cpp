@@ -55,8 +55,8 @@ class WatchProcessTest : public testing::Test {
 
   // A host's generation rewrites each file in place with the next year and its generation
   // counter in the header; the universe file stays as the game created it.
-  void generate(const std::string& extension, int year) {
-    const std::string path = home.file("game/nebula." + extension);
+  void generate(const std::string& extension, int year, const std::string& folder = "game") {
+    const std::string path = home.file(folder + "/nebula." + extension);
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
     ASSERT_TRUE(file) << path;
     const int turn = year - 2400;
@@ -131,6 +131,44 @@ TEST_F(WatchProcessTest, AnEntryRefusedFor451IsTriedAgainAndAMissingGameIsWaited
   EXPECT_NE(err.find("; next try at "), std::string::npos) << err;
   EXPECT_EQ(server->message(4, "subject"), "Turn 2426 of Nebula Cup for player 1")
       << "the retry comes after the others";
+  EXPECT_EQ(run->stop(SIGTERM, 10000), 0) << run->err();
+}
+
+// The game file where the host keeps his games, the Stars! files where the game writes them,
+// the universe file of 2400 attached as the game created it.
+TEST_F(WatchProcessTest, AFifteenthYearGameWithItsFilesApartIsMailedOnceAndItsNextTurnAtOnce) {
+  std::filesystem::remove_all(home.file("game"));
+  const std::string command = std::string(ZELVARO_SOURCE_DIR) + "/scripts/make-demo-game '" +
+                              home.file("turns") + "' --year 2414 >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::filesystem::create_directories(home.file("game"));
+  for (const std::string name : {"nebula.zv", "players.txt"}) {
+    std::filesystem::rename(home.file("turns/" + name), home.file("game/" + name));
+  }
+  server = std::make_unique<AiosmtpdServer>();
+  writeSettings(server->port());
+
+  const ProgramRun batch =
+      runProgram({"/send", game}, home.path(), {{"XDG_STATE_HOME", home.file("state")}});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  ASSERT_EQ(messages(), 4);
+  for (int message = 1; message <= 4; ++message) {
+    EXPECT_NE(server->message(message, "attachments").find("nebula.xy\n"), std::string::npos);
+  }
+
+  auto run = watch();
+  ASSERT_TRUE(eventually([&] {
+    return run->err().find("nebula.zv: 2414: every player mailed\n") != std::string::npos;
+  })) << run->err();
+  for (const char* file : {"hst", "m1", "m2", "m3", "m4"}) generate(file, 2415, "turns");
+  const auto written = std::chrono::steady_clock::now();
+  ASSERT_TRUE(eventually([&] {
+    return run->err().find("nebula.zv: 2415: mailed 4 of 4\n") != std::string::npos;
+  })) << run->err();
+  EXPECT_LT(std::chrono::steady_clock::now() - written, std::chrono::seconds(10))
+      << "noticed by the change, not by the rescan a minute later";
+  EXPECT_EQ(messages(), 8);
+  EXPECT_EQ(server->message(8, "subject"), "Turn 2415 of Nebula Cup for player 4");
   EXPECT_EQ(run->stop(SIGTERM, 10000), 0) << run->err();
 }
 
