@@ -247,6 +247,28 @@ void writeAllLines(const std::string& path, const std::vector<std::string>& line
   replaceWith(temporary, target, path);
 }
 
+ENotAPlainFile::ENotAPlainFile(const std::string& path)
+    : std::runtime_error(path +
+                         " is a link or something else than a plain file, so it was not written "
+                         "and is left as it is; remove it, or choose another folder") {}
+
+void writeNewFile(const std::string& path, const std::vector<std::string>& lines) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) throw ENotAPlainFile(path);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+      throw EInOutError("Cannot write", path, errno);
+    }
+  }
+  // O_EXCL never follows a link, also one that appeared after the removal.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST) throw ENotAPlainFile(path);
+  if (fd < 0) throw EInOutError("Cannot write", path, errno);
+  FileHandle file(fd);
+  writeFully(fd, withLineEnds(lines), path);
+  if (file.close() != 0) throw EInOutError("Cannot write", path, errno);
+}
+
 std::string readFirstBytes(const std::string& path, size_t count) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw EInOutError("Cannot open", path, errno);

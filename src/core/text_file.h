@@ -30,6 +30,17 @@ std::optional<std::vector<std::string>> readAllLines(const std::string& path);
 // at the path is never replaced: EInOutError.
 void writeAllLines(const std::string& path, const std::vector<std::string>& lines);
 
+// Writes the lines into a file made new at the path, for files handed to someone else to read.
+// An older regular file of that name is removed first; nothing else is ever written through or
+// replaced: a symbolic link (even one put there meanwhile), a folder or a device at the path
+// throws ENotAPlainFile and stays as it is.
+void writeNewFile(const std::string& path, const std::vector<std::string>& lines);
+
+class ENotAPlainFile : public std::runtime_error {
+ public:
+  explicit ENotAPlainFile(const std::string& path);
+};
+
 // Up to `count` bytes from the start of the file (fewer when the file is shorter). Throws
 // EInOutError when the file cannot be opened or read, a missing file included.
 std::string readFirstBytes(const std::string& path, size_t count);

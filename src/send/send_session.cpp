@@ -17,6 +17,7 @@
 #include "send/account_setup.h"
 #include "send/failure_causes.h"
 #include "send/message_hooks.h"
+#include "send/preview_files.h"
 #include "send/templates.h"
 
 namespace zelvaro::send {
@@ -153,6 +154,7 @@ void SendSession::runSession() {
       throw std::runtime_error("Cannot write the messages into " + options_.previewFolder + ": " +
                                error.message() + "; name a folder that can be made or written");
     }
+    if (previewCount_ == 0) removeEarlierPreviews(options_.previewFolder);
   } else if (selected_ > 0 && !prepareAccount()) {
     host_.showLogWindow();
     return;

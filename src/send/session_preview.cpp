@@ -1,10 +1,10 @@
 // A send session that writes its messages into files instead of mailing them, so the host can
 // look at what the players would get before anything goes.
 
-#include <cstdio>
 #include <filesystem>
 
 #include "core/text_file.h"
+#include "send/preview_files.h"
 #include "send/send_session.h"
 #include "send/wire_lines.h"
 
@@ -18,13 +18,13 @@ void SendSession::writePreview(int slot, const std::vector<std::string>& fields,
     return;
   }
   const bool everyFile = composeEntry(slot, fields, sender);
-  char name[32];
-  std::snprintf(name, sizeof name, "%02d-player%d.eml", ++previewCount_, slot);
-  const std::string path = (std::filesystem::path(options_.previewFolder) / name).string();
+  const std::string path =
+      (std::filesystem::path(options_.previewFolder) / previewFileName(++previewCount_, slot))
+          .string();
   // The same lines the engine would send after DATA, so the file is the message a player gets.
   WireLines lines;
   _smtp.WriteMessage([&lines](const std::string& block) { lines.add(block); });
-  core::writeAllLines(path, lines.take());
+  core::writeNewFile(path, lines.take());
   log_.LogLine("Message written to:\"" + path + "\"");
   if (everyFile) {
     ++cleanlyMailed_;

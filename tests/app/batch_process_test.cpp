@@ -332,6 +332,28 @@ TEST_F(BatchProcessTest, ADryRunWritesTheMessagesAsTheyWouldGoAndSendsNothing) {
   EXPECT_EQ(refused.err, "zelvaro: Cannot write the messages into " + home.file("afile") +
                              ": Not a directory; name a folder that can be made or written\n");
 
+  // A link named like the first message, and the messages of an earlier, longer preview.
+  std::filesystem::create_directories(folder);
+  writeFile(home.file("precious.txt"), "keep me");
+  std::filesystem::create_symlink(home.file("precious.txt"), folder + "/01-player1.eml");
+  for (const char* name : {"/02-player2.eml", "/07-player9.eml", "/notes.txt"}) {
+    writeFile(folder + name, "earlier");
+  }
+  ProgramRun linked = runProgram({"/send", "--dry-run", folder, game}, home.path());
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_NE(linked.err.find(folder + "/01-player1.eml is a link or something else than a plain "
+                                     "file, so it was not written and is left as it is; remove "
+                                     "it, or choose another folder"),
+            std::string::npos)
+      << linked.err;
+  EXPECT_EQ(readFile(home.file("precious.txt")), "keep me");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder + "/01-player1.eml"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/07-player9.eml")) << "not this preview's";
+  EXPECT_NE(readFile(folder + "/02-player2.eml"), "earlier");
+  EXPECT_EQ(readFile(folder + "/notes.txt"), "earlier") << "not named like a message";
+  std::filesystem::remove(folder + "/01-player1.eml");
+  std::filesystem::remove(folder + "/notes.txt");
+
   ProgramRun dry = runProgram({"/send", "--dry-run", folder, game}, home.path());
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_EQ(dry.err, "");
