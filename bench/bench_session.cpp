@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,9 +32,11 @@
 #include "core/player_database.h"
 #include "core/text_file.h"
 #include "core/text_store.h"
+#include "delay_relay.h"
 #include "platform/application.h"
 #include "support.h"
 #include "support/stars_turn.h"
+#include "support/test_certificates.h"
 #include "ui/main_window.h"
 #include "ui/text_window.h"
 
@@ -220,6 +223,7 @@ class Bench {
   void run() {
     std::printf("| run | time | CPU | peak memory | ratio |\n|---|---|---|---|---|\n");
     sixteenPlayers();
+    submission();
     twentyMegabytes();
     memoryBySize();
   }
@@ -227,14 +231,18 @@ class Bench {
  private:
   // Runs a sender that should leave the game's messages in the sink, the last one at least as
   // long as the base64 of its files.
-  Run sending(const BenchGame& game, size_t messages, const std::vector<std::string>& args,
-              const std::vector<std::string>& environment) {
-    const size_t before = sink_.messages();
+  Run sending(const zelvaro::bench::Sink& sink, const BenchGame& game, size_t messages,
+              const std::vector<std::string>& args, const std::vector<std::string>& environment) {
+    const size_t before = sink.messages();
     Run run = runChild(args, environment);
     size_t base64 = 0;
     for (const std::string& file : game.players.back().files) base64 += fs::file_size(file) / 3 * 4;
-    run.ok = run.ok && sink_.messages() - before == messages && sink_.lastMessageBytes() >= base64;
+    run.ok = run.ok && sink.messages() - before == messages && sink.lastMessageBytes() >= base64;
     return run;
+  }
+  Run sending(const BenchGame& game, size_t messages, const std::vector<std::string>& args,
+              const std::vector<std::string>& environment) {
+    return sending(sink_, game, messages, args, environment);
   }
   Run sending(const BenchGame& game, const std::vector<std::string>& args,
               const std::vector<std::string>& environment) {
@@ -245,7 +253,10 @@ class Bench {
     return sending(game, {ZELVARO_PROGRAM, "/send", game.path}, batchEnvironment_);
   }
 
-  Run smtplib(const BenchGame& game) {
+  // One connection a message, as smtplib is used; over STARTTLS with a login when `caFile` is
+  // given, to localhost (the name the certificate is for).
+  Run smtplib(const BenchGame& game, const zelvaro::bench::Sink& sink, int port,
+              const std::string& caFile = {}) {
     const std::string manifest = (folder_ / "manifest.txt").string();
     {
       std::ofstream out(manifest);
@@ -256,9 +267,10 @@ class Bench {
       }
     }
     static const char* const kScript = R"(
-import os, smtplib, sys
+import os, smtplib, ssl, sys
 from email.message import EmailMessage
 port = int(sys.argv[1])
+cafile = sys.argv[3] if len(sys.argv) > 3 else None
 for line in open(sys.argv[2]):
     address, *files = line.rstrip("\n").split("\t")
     message = EmailMessage()
@@ -270,10 +282,15 @@ for line in open(sys.argv[2]):
         with open(path, "rb") as f:
             message.add_attachment(f.read(), maintype="application", subtype="octet-stream",
                                    filename=os.path.basename(path))
-    with smtplib.SMTP("127.0.0.1", port) as server:
+    with smtplib.SMTP("localhost" if cafile else "127.0.0.1", port) as server:
+        if cafile:
+            server.starttls(context=ssl.create_default_context(cafile=cafile))
+            server.login("host", "pw")
         server.send_message(message)
 )";
-    return sending(game, {"python3", "-c", kScript, std::to_string(sink_.port()), manifest}, {});
+    std::vector<std::string> args{"python3", "-c", kScript, std::to_string(port), manifest};
+    if (!caFile.empty()) args.push_back(caFile);
+    return sending(sink, game, game.players.size(), args, {});
   }
 
   Run curl(const BenchGame& game) {
@@ -288,13 +305,47 @@ for line in open(sys.argv[2]):
 
   void sixteenPlayers() {
     const BenchGame game = makeGame(folder_ / "sixteen", "sixteen", 16, 50 * kKb, 200 * kKb);
-    const Run python = smtplib(game);
+    const Run python = smtplib(game, sink_, sink_.port());
     const Run curls = curl(game);
     const Run ours = batch(game);
     row("16 players x (50 KB + 200 KB): `zelvaro /send`", ours,
         ratio(ours.seconds, python.seconds, "Python smtplib"));
     row("16 players: Python smtplib", python);
     row("16 players: 16 x `curl -F`", curls);
+  }
+
+  // Submission as providers run it, STARTTLS and a login, beside smtplib's one connection a
+  // message; then through a relay that delays each direction by 50 ms, as a home line does.
+  void submission() {
+    const zelvaro::test::TestCertificates certificates;
+    zelvaro::bench::Sink sink(certificates.certificateFile(), certificates.keyFile(), true);
+    const BenchGame game = makeGame(folder_ / "submission", "submission", 16, 50 * kKb, 200 * kKb);
+    for (int delayMs : {0, 50}) {
+      std::optional<zelvaro::bench::DelayRelay> relay;
+      if (delayMs > 0) relay.emplace(sink.port(), std::chrono::milliseconds(delayMs));
+      const int port = relay ? relay->port() : sink.port();
+      const fs::path home = folder_ / ("submission-" + std::to_string(delayMs));
+      std::vector<std::string> environment = programEnvironment(home, port);
+      for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.emplace_back(name);
+      }
+      const std::string settings = (home / "config" / "zelvaro" / "zelvaro.cfg").string();
+      zelvaro::core::WriteKey(settings, "server", "localhost:" + std::to_string(port));
+      zelvaro::core::WriteKey(settings, "security", "starttls");
+      zelvaro::core::WriteKey(settings, "user", "host");
+      zelvaro::core::WriteKey(settings, "passwordcommand", "echo pw");
+      zelvaro::core::WriteKey(settings, "cafile", certificates.caFile());
+      const Run python = smtplib(game, sink, port, certificates.caFile());
+      const size_t connections = sink.connections();
+      const Run ours = sending(sink, game, game.players.size(),
+                               {ZELVARO_PROGRAM, "/send", game.path}, environment);
+      const std::string where =
+          delayMs > 0 ? ", " + std::to_string(delayMs) + " ms each way" : std::string();
+      row("16 players over STARTTLS + AUTH" + where + ": `zelvaro /send`", ours,
+          ratio(ours.seconds, python.seconds, "Python smtplib") + "; " +
+              std::to_string(sink.connections() - connections) + " connection(s)");
+      row("16 players over STARTTLS + AUTH" + where + ": Python smtplib", python);
+    }
   }
 
   void twentyMegabytes() {

@@ -33,7 +33,8 @@ Sink::Sink() {
   start();
 }
 
-Sink::Sink(const std::string& certificateFile, const std::string& keyFile) {
+Sink::Sink(const std::string& certificateFile, const std::string& keyFile, bool submission)
+    : submission_(submission) {
   tls_ = SSL_CTX_new(TLS_server_method());
   if (tls_ == nullptr || SSL_CTX_use_certificate_chain_file(tls_, certificateFile.c_str()) != 1 ||
       SSL_CTX_use_PrivateKey_file(tls_, keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
@@ -76,6 +77,7 @@ void Sink::serve() {
     // greeting would wait for the client's delayed acknowledgement.
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ++connections_;
     session(fd);
     ::close(fd);
   }
@@ -87,9 +89,11 @@ namespace {
 class Connection {
  public:
   Connection(int fd, SSL_CTX* tls) : fd_(fd) {
-    if (tls == nullptr) return;
+    if (tls != nullptr) startTls(tls);
+  }
+  void startTls(SSL_CTX* tls) {
     ssl_ = SSL_new(tls);
-    SSL_set_fd(ssl_, fd);
+    SSL_set_fd(ssl_, fd_);
     if (SSL_accept(ssl_) != 1) {
       ERR_print_errors_fp(stderr);
       SSL_free(ssl_);
@@ -97,6 +101,7 @@ class Connection {
       fd_ = -1;
     }
   }
+  bool secure() const { return ssl_ != nullptr; }
   ~Connection() {
     if (ssl_ != nullptr) SSL_shutdown(ssl_);
     SSL_free(ssl_);
@@ -128,7 +133,7 @@ class Connection {
 }  // namespace
 
 void Sink::session(int fd) {
-  Connection connection(fd, tls_);
+  Connection connection(fd, submission_ ? nullptr : tls_);
   std::vector<char> buffer(256 * 1024);
   std::string pending;
   bool inData = false;
@@ -171,6 +176,16 @@ void Sink::session(int fd) {
       } else if (verb == "QUIT") {
         connection.say("221 bye\r\n");
         return;
+      } else if (verb == "EHLO" && submission_) {
+        connection.say(connection.secure() ? "250-sink\r\n250-AUTH PLAIN\r\n250-PIPELINING\r\n"
+                                             "250-SIZE 52428800\r\n250 8BITMIME\r\n"
+                                           : "250-sink\r\n250 STARTTLS\r\n");
+      } else if (verb == "STAR" && submission_) {
+        connection.say("220 go ahead\r\n");
+        pending.clear();
+        connection.startTls(tls_);
+      } else if (verb == "AUTH") {
+        connection.say("235 2.7.0 accepted\r\n");
       } else if (verb == "EHLO") {
         connection.say("250-sink\r\n250 8BITMIME\r\n");
       } else {

@@ -18,8 +18,10 @@ namespace zelvaro::bench {
 class Sink {
  public:
   Sink();
-  // TLS from the first byte of every connection, with this certificate and key (PEM files).
-  Sink(const std::string& certificateFile, const std::string& keyFile);
+  // TLS with this certificate and key (PEM files): from the first byte of every connection, or
+  // as a submission server does it, after STARTTLS, and then a login (any AUTH PLAIN is
+  // taken), PIPELINING and SIZE offered.
+  Sink(const std::string& certificateFile, const std::string& keyFile, bool submission = false);
   ~Sink();
   Sink(const Sink&) = delete;
   Sink& operator=(const Sink&) = delete;
@@ -29,6 +31,8 @@ class Sink {
   size_t lastMessageBytes() const { return lastBytes_; }
   // Messages taken since the sink started.
   size_t messages() const { return messages_; }
+  // Connections accepted since the sink started.
+  size_t connections() const { return connections_; }
 
  private:
   void start();
@@ -38,6 +42,8 @@ class Sink {
   int listener_ = -1;
   int port_ = 0;
   ssl_ctx_st* tls_ = nullptr;
+  bool submission_ = false;
+  std::atomic<size_t> connections_{0};
   std::thread thread_;
   std::atomic<size_t> lastBytes_{0};
   std::atomic<size_t> messages_{0};

@@ -10,6 +10,7 @@
 #include "net/smtp_text.h"
 #include "net/twsocket.h"
 #include "platform/netnames.h"
+#include "platform/process_runner.h"
 
 namespace zelvaro::net {
 
@@ -39,6 +40,12 @@ std::string ehloName(TCustomWSocket& socket) {
 }
 
 constexpr const char* kHiddenSecret = "********";
+
+// The login's strings are overwritten once sent, so no copy of the password outlives its use.
+void forgetSecretCopy(std::string& text) {
+  platform::wipeBytes(text.data(), text.size());
+  text.clear();
+}
 
 // Errors of the request as a whole that no server reply carries.
 constexpr int kErrorConnectionLost = 10004;
@@ -295,7 +302,9 @@ void TCustomSmtpClient::WriteLine(const std::string& line, const std::string& sh
   DoCommand(shown);
   DoDisplay("> " + shown);
   if (FSocket->State() == wsConnected) {
-    FSocket->SendText(line + "\r\n");
+    std::string wire = line + "\r\n";
+    FSocket->SendText(wire);
+    if (shown != line) forgetSecretCopy(wire);
     return;
   }
   // No reply can come for a line that never went out: the connection is gone, so the request
@@ -713,9 +722,12 @@ void TCustomSmtpClient::Auth() {
   const std::string name = mechanism;
   FAuthAnswers.clear();
   if (name == "PLAIN") {
-    const std::string response = base64Line(std::string(1, '\0') + Username + '\0' + Password);
-    return ExecCommand(rqOpen, "AUTH PLAIN " + response, {235}, &TCustomSmtpClient::AuthReplied,
-                       std::string("AUTH PLAIN ") + kHiddenSecret);
+    std::string plain = std::string(1, '\0') + Username + '\0' + Password;
+    std::string line = "AUTH PLAIN " + base64Line(plain);
+    forgetSecretCopy(plain);
+    ExecCommand(rqOpen, line, {235}, &TCustomSmtpClient::AuthReplied,
+                std::string("AUTH PLAIN ") + kHiddenSecret);
+    return forgetSecretCopy(line);
   }
   if (name == "LOGIN") {
     FAuthAnswers = {base64Line(Username), base64Line(Password)};
@@ -732,6 +744,7 @@ void TCustomSmtpClient::Auth() {
 
 void TCustomSmtpClient::AuthReplied() {
   if (FOutcome != 0 || FReplyCode != 334) {
+    for (std::string& answer : FAuthAnswers) forgetSecretCopy(answer);
     FAuthAnswers.clear();
     return DoRequestDone(FOutcome);
   }
@@ -741,9 +754,10 @@ void TCustomSmtpClient::AuthReplied() {
     // empty line asks for the final reply.
     return ExecCommand(rqOpen, "", {235}, &TCustomSmtpClient::AuthReplied);
   }
-  const std::string answer = std::move(FAuthAnswers.front());
+  std::string answer = std::move(FAuthAnswers.front());
   FAuthAnswers.erase(FAuthAnswers.begin());
   ExecCommand(rqOpen, answer, {235, 334}, &TCustomSmtpClient::AuthReplied, kHiddenSecret);
+  forgetSecretCopy(answer);
 }
 
 // ---- single commands ----

@@ -1,6 +1,7 @@
 #include "send/account_setup.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "send/credentials.h"
 
@@ -34,6 +35,25 @@ net::TSmtpAuthType netAuth(core::MailAuth auth) {
   return net::TSmtpAuthType::Auto;
 }
 
+// Only this machine can read a connection to itself: a tunnel's local end (ssh -L, stunnel)
+// carries the login encrypted from there on. Judged by the name as written, before any lookup.
+bool isLoopbackHost(std::string host) {
+  for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (host == "localhost" || host.ends_with(".localhost") || host == "::1" || host == "[::1]") {
+    return true;
+  }
+  if (!host.starts_with("127.")) return false;
+  int parts = 2;
+  for (size_t i = 4; i < host.size(); ++i) {
+    if (host[i] == '.') {
+      if (host[i - 1] == '.' || ++parts > 4) return false;
+    } else if (!std::isdigit(static_cast<unsigned char>(host[i]))) {
+      return false;
+    }
+  }
+  return parts == 4 && host.back() != '.';
+}
+
 }  // namespace
 
 void forgetSecret(std::string& secret) {
@@ -60,6 +80,10 @@ std::string applyAccount(net::TCustomSmtpClient& client, const core::Settings& s
   client.CaFile = account.caFile;
   forgetSecret(client.Password);
   if (account.user.empty()) return "";
+  if (*security == core::MailSecurity::None && !isLoopbackHost(settings.serverAddress().host)) {
+    return "a login over an unencrypted connection would show your password: set Security to "
+           "STARTTLS or TLS";
+  }
   Credentials credentials = credentialsFor(account, settings.serverAddress().host, whileWaiting);
   if (!credentials.ok) return credentials.problem;
   client.Password = std::move(credentials.password);

@@ -82,9 +82,23 @@ std::string capabilityText(const net::SmtpCapabilities& capabilities) {
 void failed(CheckReport& report, const TSmtpCli& client, int error, const std::string& host) {
   const std::string& message =
       client.ErrorMessage().empty() ? platform::SocketErrorText(error) : client.ErrorMessage();
-  report.lines.push_back("Failed: " + std::to_string(error) + " " + message);
-  const FailureCause cause = failureCause(error, message, host);
+  FailureCause cause = failureCause(error, message, host);
+  if (cause.text.empty() && error >= 500 && error < 600 &&
+      client.RefusedBy() == net::TSmtpStep::MailFrom) {
+    report.lines.push_back("Sender refused: " + client.FromName + " " + message);
+    cause = senderRefusedCause(client.FromName, !client.Username.empty());
+  } else {
+    report.lines.push_back("Failed: " + std::to_string(error) + " " + message);
+  }
   if (!cause.text.empty()) report.lines.push_back(cause.text);
+}
+
+// The verdict goes first: it is what the reader looks for.
+CheckReport verdict(CheckReport report, bool ok) {
+  report.ok = ok;
+  report.lines.insert(report.lines.begin(),
+                      ok ? "Connection check passed." : "Connection check failed.");
+  return report;
 }
 
 }  // namespace
@@ -100,8 +114,7 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
   if (std::string problem = applyAccount(client, settings, options.whileWaiting);
       !problem.empty()) {
     report.lines.push_back(problem);
-    report.lines.push_back("Connection check failed.");
-    return report;
+    return verdict(std::move(report), false);
   }
   if (!client.GreetsWithEhlo()) client.SignOn = server.host;
   CheckRun run(client, options);
@@ -115,6 +128,12 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
                                ? std::string("Login: none (no user set)")
                                : "Login: accepted for " + settings.account.user);
   }
+  // The first refusal of a real send may come at MAIL FROM (TLS demanded, a sender the login
+  // may not use): the check goes that far, then takes the transaction back.
+  client.FromName = settings.email;
+  if (error == 0) error = run.run(&net::TCustomSmtpClient::MailFrom);
+  if (error == 0) error = run.run(&net::TCustomSmtpClient::Rset);
+  if (error == 0) report.lines.push_back("Sender: accepted for " + settings.email);
   if (error == 0 && options.sendTestMessage) {
     std::vector<std::string> body(std::begin(kTestBody), std::end(kTestBody));
     client.OnGetData = [&body](net::TCustomSmtpClient&, int number, char* line, int maxLen,
@@ -122,7 +141,6 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
       more = number <= static_cast<int>(body.size());
       if (more) std::snprintf(line, static_cast<size_t>(maxLen), "%s", body[number - 1].c_str());
     };
-    client.FromName = settings.email;
     client.RcptName = {settings.email};
     client.HdrFrom = settings.email;
     client.HdrTo = settings.email;
@@ -135,9 +153,7 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
   client.Abort();
   platform::processMessages();
   forgetSecret(client.Password);
-  report.ok = error == 0;
-  report.lines.push_back(report.ok ? "Connection check passed." : "Connection check failed.");
-  return report;
+  return verdict(std::move(report), error == 0);
 }
 
 }  // namespace zelvaro::send

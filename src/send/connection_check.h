@@ -1,8 +1,9 @@
 #pragma once
 
-// "Check connection": connects, greets, starts TLS, logs in and quits without mailing anything,
-// and tells what it met in readable lines; "Send test message" does the same and mails a short
-// message to the return address before quitting.
+// "Check connection": goes as far as a send does (connects, greets, starts TLS, logs in, offers
+// the return address at MAIL FROM and takes it back with RSET) and quits without mailing
+// anything, telling what it met in readable lines, the verdict first; "Send test message" does
+// the same and mails a short message to the return address before quitting.
 
 #include <functional>
 #include <string>

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "net/tls_errors.h"
+#include "platform/socketerrors.h"
 
 namespace zelvaro::send {
 
@@ -70,11 +71,34 @@ FailureCause failureCause(int error, const std::string& reply, const std::string
   }
   if (error == 530) {
     if (mentions(reply, "STARTTLS") || mentions(reply, "TLS")) {
-      return stop("The server wants TLS first: " + ports + ".");
+      return stop("this server wants an encrypted connection: set Security to STARTTLS");
     }
     return stop("The server wants a login: set User and the password in Settings.");
   }
+  // RFC 4954's "temporary authentication failure": providers answer it to too many logins, and
+  // every further one prolongs the lock-out.
+  if (error == 454) {
+    return stop(
+        "The server refuses logins for now (" + reply +
+        "): nothing more was tried, so as not to prolong a lock-out; send again in an hour.");
+  }
+  if (error == platform::WSAETIMEDOUT) {
+    return stop(
+        "The server stopped answering, so the other players were not tried (each would wait as "
+        "long): check the server name and that the port goes with the security (587 for "
+        "STARTTLS, 465 for TLS).");
+  }
   return {};
+}
+
+FailureCause senderRefusedCause(const std::string& sender, bool loggedIn) {
+  if (loggedIn) {
+    return stop("this login may not send as " + sender +
+                ": set the return address to an address of that account");
+  }
+  return stop("The server does not take " + sender +
+              " as the sender: set the return address to an address of your account with the "
+              "provider, or set User and the password in Settings.");
 }
 
 }  // namespace zelvaro::send

@@ -18,4 +18,8 @@ struct FailureCause {
 // `reply` its reply line or error text, `host` the server's name.
 FailureCause failureCause(int error, const std::string& reply, const std::string& host);
 
+// A return address the server refused at MAIL FROM: every further message would be refused
+// alike. `loggedIn` when the session logged in, whose account then decides.
+FailureCause senderRefusedCause(const std::string& sender, bool loggedIn);
+
 }  // namespace zelvaro::send

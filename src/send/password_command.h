@@ -16,9 +16,11 @@ struct CommandSecret {
   std::string problem;
 };
 
-// Runs `command` with /bin/sh -c. The command's standard error and input stay the program's,
-// so a pinentry prompt still reaches the operator. `whileWaiting` runs now and then until it
-// ends (to keep a window alive); a command still running after `limit` is killed.
+// Runs `command` with /bin/sh -c (platform::runProcess): its first line is the secret, and once
+// the shell has ended nothing it started in the background is waited for. Its standard error
+// is shown (prefixed "passwordcommand:", at most 300 characters) only when it failed.
+// `whileWaiting` runs now and then until it ends (to keep a window alive); a command still
+// running after `limit` is killed with its process group.
 CommandSecret runPasswordCommand(const std::string& command,
                                  std::chrono::milliseconds limit = std::chrono::seconds(30),
                                  const std::function<void()>& whileWaiting = {});

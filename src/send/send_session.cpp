@@ -238,13 +238,6 @@ void SendSession::sendEntry(size_t index, const std::string& sender) {
 void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
                             const std::string& sender) {
   const core::ServerAddress server = host_.settings().serverAddress();
-  // The server should have closed the last connection after its 221; one that is still up is
-  // closed here, since the client refuses to open another.
-  if (_smtp.Connected() || _smtp.State() != net::scReady) closeConnection();
-  _smtp.Host = server.host;
-  _smtp.Port = server.port;
-  // A secure session's EHLO names this machine, never the server itself.
-  _smtp.SignOn = _smtp.GreetsWithEhlo() ? std::string() : server.host;
   _smtp.RcptName.clear();
 
   const std::string& name = fields[0];
@@ -272,55 +265,45 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     advanceBars();
     return;
   }
-  start(&net::TCustomSmtpClient::Open);
-
-  bool everyFile = true;
-  bool everyRecipient = true;
-  Outcome outcome;
-  const bool recipients = !_smtp.RcptName.empty();
-  if (recipients) {
-    everyFile = composeEntry(slot, fields, sender);
-    outcome = finish();
-    if (outcome.ok()) {
-      fileMaximum_ = std::max(fileMaximum_, DisplayLineCount + messageTraceLines());
-      showFileProgress(true);
-      start(&net::TCustomSmtpClient::Mail);
-      outcome = finish();
-      for (const auto& refused : _smtp.RefusedRecipients()) {
-        fail(slot, "Recipient refused:\"" + refused.address + "\" " + refused.reply);
-        everyRecipient = false;
-      }
-    }
-  } else {
+  if (_smtp.RcptName.empty()) {
     log_.LogLine("Player #" + std::to_string(slot) + " has no email adress.. what gives?");
-    outcome = finish();
-  }
-  // Also after a refused message the server is told goodbye; a connection still up after
-  // that is closed.
-  if (outcome.ok() || _smtp.Connected()) {
-    start(&net::TCustomSmtpClient::Quit);
-    finish();
-  }
-  if (_smtp.Connected()) closeConnection();
-
-  if (!recipients) {
     anyFailure_ = true;
     failures_.push_back("Player #" + std::to_string(slot) + ": no address to mail to");
     noteNotMailed(slot, "no address to mail to");
-  } else if (!outcome.ok()) {
+    advanceBars();
+    return;
+  }
+  // The connection is readied while the files are gathered (a missing one asks the operator).
+  beginTransaction(server);
+  const bool everyFile = composeEntry(slot, fields, sender);
+  Outcome outcome = awaitTransaction();
+  bool everyRecipient = true;
+  if (outcome.ok()) {
+    fileMaximum_ = std::max(fileMaximum_, DisplayLineCount + messageTraceLines());
+    showFileProgress(true);
+    outcome = deliver();
+    for (const auto& refused : _smtp.RefusedRecipients()) {
+      fail(slot, "Recipient refused:\"" + refused.address + "\" " + refused.reply);
+      everyRecipient = false;
+    }
+  }
+
+  if (!outcome.ok()) {
     const std::string reason = std::to_string(outcome.error) + " " + outcome.message;
-    fail(slot, "Send failed: " + reason);
+    FailureCause cause = failureCause(outcome.error, outcome.message, server.host);
+    if (cause.text.empty() && refusedSender(outcome)) {
+      // The return address is at fault, not the player: nobody else would be taken either.
+      fail(slot, "Sender refused: " + _smtp.FromName + " " + outcome.message);
+      cause = senderRefusedCause(_smtp.FromName, !_smtp.Username.empty());
+    } else {
+      fail(slot, "Send failed: " + reason);
+    }
     journalOutcome(slot, reason);
-    const FailureCause cause = failureCause(outcome.error, outcome.message, server.host);
     if (!cause.text.empty()) fail(slot, cause.text);
     if (cause.stopsSession) stoppedAt_ = slot;
   } else {
     ++mailed_;
     journalOutcome(slot, "");
-    // The server took the message: whatever it said to QUIT, the entry is done.
-    if (_smtp.LastResponse().find("221") == std::string::npos) {
-      platform::showMessage("Unexpected server response: " + _smtp.LastResponse());
-    }
     log_.LogLine("Send complete.");
     if (everyFile && everyRecipient) {
       ++cleanlyMailed_;
@@ -408,6 +391,7 @@ void SendSession::showFileProgress(bool now) {
 }
 
 void SendSession::endSession() {
+  endConnection();
   const std::time_t now = std::time(nullptr);
   // A session that mailed nobody generated nothing for the players.
   if (mailed_ > 0) {
@@ -430,14 +414,20 @@ void SendSession::endSession() {
   if (options_.previewFolder.empty()) host_.showLogWindow();
 }
 
+bool SendSession::refusedSender(const Outcome& outcome) const {
+  return outcome.error >= 500 && outcome.error < 600 &&
+         _smtp.RefusedBy() == net::TSmtpStep::MailFrom;
+}
+
 // ---- waiting for a request ----
 
 // Armed before the request is issued, so that an end arriving while a message box is open is
 // not lost; a request that cannot even start ends its wait at once. The timer only watches for
 // a request that stopped making progress.
-void SendSession::start(void (net::TCustomSmtpClient::*request)()) {
+void SendSession::start(void (net::TCustomSmtpClient::*request)(), int stallLimitMs) {
   RequestDoneFlag = false;
   awaiting_ = true;
+  stallLimitMs_ = stallLimitMs > 0 ? stallLimitMs : timing_.stallTimeoutMs;
   outcome_ = {};
   markProgress();
   smtp_timer.setEnabled(true);
@@ -477,6 +467,7 @@ void SendSession::abandonRequest() {
 // Aborting ends a request still under way with a notification of its own; it is let through
 // now, while nobody waits, so that it cannot end the next request's wait.
 void SendSession::closeConnection() {
+  sessionOpen_ = false;
   _smtp.Abort();
   platform::processMessages();
 }
@@ -499,7 +490,7 @@ void SendSession::_smtpRequestDone(net::TSmtpRequest, int Error) {
 
 void SendSession::smtp_timerTimer() {
   if (awaiting_ && std::chrono::steady_clock::now() - lastProgress_ >=
-                       std::chrono::milliseconds(timing_.stallTimeoutMs)) {
+                       std::chrono::milliseconds(stallLimitMs_)) {
     endWait(platform::WSAETIMEDOUT, platform::SocketErrorText(platform::WSAETIMEDOUT));
   }
 }

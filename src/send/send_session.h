@@ -1,8 +1,8 @@
 #pragma once
 
 // One run of the Send command over the current game's roster. Every entry marked for sending
-// gets one message over a connection of its own (Open, Mail, Quit): the filled subject and
-// body, his result file, the universe file and his extra files as the game asks. Every step
+// gets one message (the filled subject and body, his result file, the universe file and his
+// extra files as the game asks), all over one connection while the server keeps it. Every step
 // goes to the session log, the client's trace to the monitor. The session waits for the server
 // by running the event loop, so the window stays alive; a dead server costs the entry, never
 // the program.
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/send_journal.h"
+#include "core/settings.h"
 #include "core/turn_check.h"
 #include "platform/eventloop.h"
 #include "send/session_host.h"
@@ -30,6 +31,9 @@ struct SessionTiming {
   int stallTimeoutMs = 120000;
   // How long "Progress of all emails" stays full after the session.
   int overallResetMs = 2000;
+  // How long the RSET before a further message on the session's connection may go unanswered
+  // before a new connection is opened.
+  int reuseTimeoutMs = 15000;
 };
 
 // What the operator (or the command line) asked of one session beyond the roster.
@@ -126,10 +130,24 @@ class SendSession {
   void endSession();
   std::string senderText();
 
-  // Waiting for a request: arm, issue, wait.
-  void start(void (net::TCustomSmtpClient::*request)());
+  // The session's connection (session_connection.cpp): RSET on the open one, else a new one;
+  // awaited while the entry's files are gathered.
+  bool connectionReusable(const core::ServerAddress& server) const;
+  void beginTransaction(const core::ServerAddress& server);
+  void startOpen();
+  Outcome awaitTransaction();
+  // The message, once more on a new connection when the used one was closing (421).
+  Outcome deliver();
+  // QUIT when the connection is up and idle, then closed.
+  void endConnection();
+
+  // Waiting for a request: arm, issue, wait. A request without progress for `stallLimitMs`
+  // (0: the timing's stall time-out) is given up.
+  void start(void (net::TCustomSmtpClient::*request)(), int stallLimitMs = 0);
   Outcome finish();
   void endWait(int error, std::string message);
+  // The request failed with a permanent refusal of the return address.
+  bool refusedSender(const Outcome& outcome) const;
   void closeConnection();
   // After an exception: nothing waits any more and the connection goes.
   void abandonRequest();
@@ -159,6 +177,12 @@ class SendSession {
 
   // The wait in progress: the request is outstanding while awaiting_ is set.
   bool awaiting_ = false;
+  int stallLimitMs_ = 0;
+  // The connection was opened (greeting, TLS, login) for server_ and may carry a message;
+  // reusing_ while the entry at hand goes over it after an earlier one.
+  bool sessionOpen_ = false;
+  bool reusing_ = false;
+  core::ServerAddress server_;
   Outcome outcome_;
   std::chrono::steady_clock::time_point lastProgress_;
 

@@ -142,5 +142,68 @@ TEST_F(MailAccountProcessTest, RefusesAndSendsNothingWhenTheAccountOrTheServerIs
   }
 }
 
+TEST_F(MailAccountProcessTest, CheckConnectionFailsWhereTheFirstSendWould) {
+  {
+    AiosmtpdServer server({"security=require-starttls", "cert=" + certificates.certificateFile(),
+                           "key=" + certificates.keyFile()});
+    writeSettings("127.0.0.1:" + std::to_string(server.port()));
+    const ProgramRun run = runProgram({"--check-connection"}, home.path(), noBus);
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_EQ(run.out.rfind("Connection check failed.\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("this server wants an encrypted connection: set Security to STARTTLS"),
+              std::string::npos)
+        << run.out;
+  }
+  std::vector<std::string> options = secureServer("require-starttls");
+  options.push_back("sender=host@elsewhere.example");
+  AiosmtpdServer server(options);
+  writeSettings("localhost:" + std::to_string(server.port()),
+                "security,starttls\r\nuser,host\r\npasswordcommand,echo s3cret-pw\r\ncafile," +
+                    certificates.caFile() + "\r\n");
+  const ProgramRun run = runProgram({"--check-connection"}, home.path(), noBus);
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_NE(run.out.find("\nLogin: accepted for host\nSender refused: host@nebula.example 553 "
+                         "5.7.1 <host@nebula.example>: Sender address rejected: not owned by "
+                         "user\nthis login may not send as host@nebula.example: set the return "
+                         "address to an address of that account\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_FALSE(server.hasMessage(1));
+}
+
+TEST_F(MailAccountProcessTest, ARefusedSenderStopsTheSessionAtTheFirstPlayer) {
+  std::vector<std::string> options = secureServer("require-starttls");
+  options.push_back("sender=host@elsewhere.example");
+  AiosmtpdServer server(options);
+  const ProgramRun run = sendWith("localhost:" + std::to_string(server.port()),
+                                  "security,starttls\r\nuser,host\r\npasswordcommand,echo "
+                                  "s3cret-pw\r\ncafile," +
+                                      certificates.caFile() + "\r\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(server.mailCommands(), "host@nebula.example\n") << "one MAIL FROM, not one per player";
+  EXPECT_NE(run.err.find("Player #1: Sender refused: host@nebula.example 553 5.7.1"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("Player #2: Not mailed: the session stopped at player #1"),
+            std::string::npos)
+      << run.err;
+  expectNoSecret(run);
+}
+
+TEST_F(MailAccountProcessTest, ALoginGoesInClearOnlyToThisMachine) {
+  const std::string login = "user,host\r\npasswordcommand,echo s3cret-pw\r\n";
+  ProgramRun run = sendWith("smtp.example.invalid", login);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "zelvaro: " + home.file("game/nebula.zv") +
+                         ": a login over an unencrypted connection would show your password: set "
+                         "Security to STARTTLS or TLS\n");
+
+  // A tunnel's local end: the login stays on this machine.
+  AiosmtpdServer server({"user=host", "password=s3cret-pw"});
+  run = sendWith("127.0.0.1:" + std::to_string(server.port()), login);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(server.hasMessage(4));
+}
+
 }  // namespace
 }  // namespace zelvaro::test

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "send_session_fixture.h"
 #include "support/aiosmtpd_server.h"
 #include "support/scripted_smtp_server.h"
 
@@ -31,13 +32,15 @@ TEST(ConnectionCheck, ReportsTheGreetingAndMailsOnlyTheTestMessage) {
   options.onTrace = [&trace](const std::string& line) { trace.push_back(line); };
   const CheckReport check = checkConnection(settingsFor(server.port()), options);
   EXPECT_TRUE(check.ok) << joined(check);
-  EXPECT_EQ(check.lines.front(),
+  EXPECT_EQ(check.lines.front(), "Connection check passed.");
+  EXPECT_EQ(check.lines[1],
             "Server: 127.0.0.1, port " + std::to_string(server.port()) + ", security none");
   EXPECT_NE(joined(check).find("\nGreeting: 220 "), std::string::npos) << joined(check);
-  EXPECT_NE(joined(check).find("\nLogin: none (no user set)\n"), std::string::npos);
-  EXPECT_EQ(check.lines.back(), "Connection check passed.");
+  EXPECT_NE(joined(check).find("\nLogin: none (no user set)\nSender: accepted for "
+                               "host@example.org\n"),
+            std::string::npos);
   EXPECT_FALSE(server.hasMessage(1)) << "a check mails nothing";
-  EXPECT_NE(std::find(trace.begin(), trace.end(), "> QUIT"), trace.end());
+  EXPECT_TRUE(test::inOrder(trace, {"> MAIL FROM:<host@example.org>", "> RSET", "> QUIT"}));
 
   options.sendTestMessage = true;
   const CheckReport test = checkConnection(settingsFor(server.port()), options);
@@ -51,23 +54,25 @@ TEST(ConnectionCheck, AFailureComesWithItsCause) {
   test::ScriptedSmtpServer server;
   server.greet().reply("530 5.7.0 Must issue a STARTTLS command first").reply("221 bye");
   core::Settings settings = settingsFor(server.port());
-  CheckOptions options;
-  options.sendTestMessage = true;
-  const CheckReport report = checkConnection(settings, options);
+  const CheckReport report = checkConnection(settings);
   EXPECT_FALSE(report.ok);
-  const std::string text = joined(report);
-  EXPECT_NE(text.find("Failed: 530 530 5.7.0 Must issue a STARTTLS command first\nThe server "
-                      "wants TLS first: set Security to STARTTLS (port 587) or TLS (port 465).\n"),
+  EXPECT_EQ(report.lines.front(), "Connection check failed.");
+  EXPECT_NE(joined(report).find("Failed: 530 530 5.7.0 Must issue a STARTTLS command first\nthis "
+                                "server wants an encrypted connection: set Security to STARTTLS\n"),
             std::string::npos)
-      << text;
-  EXPECT_EQ(report.lines.back(), "Connection check failed.");
+      << joined(report);
+  EXPECT_TRUE(test::inOrder(server.transcript(), {"C: MAIL FROM:<host@example.org>", "C: QUIT"}));
 
   settings.account.user = "host";
   settings.account.passwordCommand = "exit 1";
   EXPECT_EQ(joined(checkConnection(settings)),
-            "Server: 127.0.0.1, port " + std::to_string(server.port()) +
+            "Connection check failed.\nServer: 127.0.0.1, port " + std::to_string(server.port()) +
                 ", security none\nThe password command (passwordcommand) failed with exit "
-                "status 1\nConnection check failed.\n");
+                "status 1\n");
+  settings.server = "smtp.example.invalid";
+  EXPECT_EQ(checkConnection(settings).lines.back(),
+            "a login over an unencrypted connection would show your password: set Security to "
+            "STARTTLS or TLS");
 }
 
 }  // namespace

@@ -49,6 +49,25 @@ TEST(PasswordCommand, AHangingCommandIsStoppedAtTheLimit) {
   EXPECT_GT(waits, 0) << "the window is kept alive meanwhile";
 }
 
+TEST(PasswordCommand, ABackgroundChildDoesNotHoldTheRun) {
+  const auto begun = std::chrono::steady_clock::now();
+  CommandSecret answer = runPasswordCommand("printf pw; sleep 60 &");
+  EXPECT_LT(std::chrono::steady_clock::now() - begun, milliseconds(900));
+  EXPECT_EQ(answer.secret, "pw");
+}
+
+TEST(PasswordCommand, ItsErrorsAreShownPrefixedAndCutOnlyWhenItFailed) {
+  CommandSecret answer =
+      runPasswordCommand("echo 'gpg: decryption failed:' >&2; echo ' No secret key' >&2; exit 2");
+  EXPECT_EQ(answer.problem,
+            "The password command (passwordcommand) failed with exit status 2; passwordcommand: "
+            "gpg: decryption failed:  No secret key");
+  answer = runPasswordCommand("head -c 1000 /dev/zero | tr '\\0' e >&2; exit 1");
+  EXPECT_EQ(answer.problem.substr(answer.problem.find("passwordcommand: ")),
+            "passwordcommand: " + std::string(300, 'e'));
+  EXPECT_TRUE(runPasswordCommand("echo warning >&2; echo pw").problem.empty());
+}
+
 using CredentialsTest = test::SecretServiceTest;
 
 TEST_F(CredentialsTest, TheCommandWinsOverTheKeyringWhichIsKeyedByUserAndHost) {

@@ -1,10 +1,14 @@
 // A refusal that every further entry would meet too (a login, TLS, the password) stops the
 // session with the cause in plain words; nothing that holds the password is ever logged.
 
+#include <filesystem>
+
 #include "net/tls_errors.h"
+#include "platform/socketerrors.h"
 #include "send/failure_causes.h"
 #include "send_session_fixture.h"
 #include "support/scripted_smtp_server.h"
+#include "support/wait.h"
 
 namespace zelvaro::send {
 namespace {
@@ -42,10 +46,13 @@ TEST_F(SendSessionAccountTest, ALoginRefusalStopsAtTheFirstPlayerWithItsCause) {
 
 TEST_F(SendSessionAccountTest, NoPasswordSendsNothingAndSaysHowToGiveOne) {
   host.settingsValue.account.user = "host@example.org";
-  host.settingsValue.account.passwordCommand = "echo s3cret-token >&2; exit 4";
+  host.settingsValue.account.passwordCommand =
+      "echo 'Error: host is not in the password store.' >&2; exit 4";
   SendSession session(host, kTiming);
   EXPECT_FALSE(session.run());
-  const std::string problem = "The password command (passwordcommand) failed with exit status 4";
+  const std::string problem =
+      "The password command (passwordcommand) failed with exit status 4; passwordcommand: Error: "
+      "host is not in the password store.";
   EXPECT_EQ(loggedSteps(), (Lines{gameLine(), "Sending to:2/3", problem}));
   EXPECT_EQ(session.failures(), Lines{problem}) << "one line, not one per player";
   EXPECT_TRUE(host.lastGeneratedShown.empty()) << "nothing was mailed";
@@ -57,13 +64,80 @@ TEST_F(SendSessionAccountTest, NoPasswordSendsNothingAndSaysHowToGiveOne) {
             Lines{"Unknown security \"ssl\" in the settings: use none, starttls or tls"});
 }
 
+// A login over loopback (a tunnel's local end) needs no TLS; the EHLO reply offers PLAIN.
+class SendSessionStopTest : public SendSessionAccountTest {
+ protected:
+  SendSessionStopTest() {
+    host.settingsValue.account.user = "host@example.org";
+    host.settingsValue.account.passwordCommand = "printf pw";
+  }
+
+  test::ScriptedSmtpServer& ehlo(const std::string& capability) {
+    return server.line("220 scripted.test ready")
+        .expectLine()
+        .send("250-scripted.test\r\n250 " + capability + "\r\n");
+  }
+
+  // Ann's entry fails with `failure` and `cause`, Bob is never tried, one connection only.
+  void expectStoppedAtAnn(const std::string& failure, const std::string& cause,
+                          int stallTimeoutMs = kTiming.stallTimeoutMs) {
+    SendSession session(host, {kTiming.pollMs, stallTimeoutMs, kTiming.overallResetMs});
+    EXPECT_FALSE(session.run());
+    EXPECT_EQ(loggedSteps(),
+              test::concat({{gameLine(), "Sending to:2/3"},
+                            entryLines("Ann", "ann@example.org", {}),
+                            {failure, cause, "Not mailed: the session stopped at player #1"}}));
+    EXPECT_EQ(session.failures().size(), 3u);
+    EXPECT_TRUE(test::waitUntil([&] { return server.finished(); })) << "one connection only";
+  }
+};
+
+TEST_F(SendSessionStopTest, ARefusedSender) {
+  const std::string refusal =
+      "553 5.7.1 <host@example.org>: Sender address rejected: not owned by user";
+  ehlo("AUTH PLAIN").reply("235 2.7.0 ok").reply(refusal).reply("221 bye").close();
+  expectStoppedAtAnn("Sender refused: host@example.org " + refusal,
+                     "this login may not send as host@example.org: set the return address to "
+                     "an address of that account");
+  EXPECT_TRUE(test::inOrder(server.transcript(), {"C: AUTH PLAIN AGhvc3RAZXhhbXBsZS5vcmcAcHc=",
+                                                  "C: MAIL FROM:<host@example.org>", "C: QUIT"}))
+      << "a login on loopback needs no TLS";
+}
+
+TEST_F(SendSessionStopTest, TooManyLoginAttempts) {
+  const std::string refusal = "454 4.7.0 Too many login attempts, please try again later";
+  ehlo("AUTH PLAIN").reply(refusal).reply("221 bye").close();
+  expectStoppedAtAnn("Send failed: 454 " + refusal, failureCause(454, refusal, "").text);
+}
+
+TEST_F(SendSessionStopTest, AStalledTlsHandshake) {
+  host.settingsValue.account.user.clear();
+  host.settingsValue.account.security = "starttls";
+  ehlo("STARTTLS").reply("220 2.0.0 Ready to start TLS").expectClose();
+  expectStoppedAtAnn("Send failed: 10060 Connection timed out",
+                     failureCause(platform::WSAETIMEDOUT, "", "").text, 300);
+}
+
+TEST_F(SendSessionAccountTest, NoLoginInClearBeyondThisMachine) {
+  host.settingsValue.server = "smtp.example.invalid";
+  host.settingsValue.account.user = "host@example.org";
+  host.settingsValue.account.passwordCommand = "echo ran >> " + dir.file("ran");
+  SendSession session(host, kTiming);
+  EXPECT_FALSE(session.run());
+  const std::string problem =
+      "a login over an unencrypted connection would show your password: set Security to "
+      "STARTTLS or TLS";
+  EXPECT_EQ(loggedSteps(), (Lines{gameLine(), "Sending to:2/3", problem}));
+  EXPECT_EQ(session.failures(), Lines{problem});
+  EXPECT_FALSE(std::filesystem::exists(dir.file("ran"))) << "not even the password is fetched";
+}
+
 TEST(FailureCause, NamesTheSettingToChange) {
   auto cause = [](int error, const std::string& reply) {
     return failureCause(error, reply, "smtp.example.org");
   };
-  EXPECT_NE(cause(530, "530 5.7.0 Must issue a STARTTLS command first")
-                .text.find("set Security to STARTTLS (port 587) or TLS (port 465)"),
-            std::string::npos);
+  EXPECT_EQ(cause(530, "530 5.7.0 Must issue a STARTTLS command first").text,
+            "this server wants an encrypted connection: set Security to STARTTLS");
   EXPECT_NE(cause(535, "535 5.7.8 Username and Password not accepted").text.find("app password"),
             std::string::npos);
   EXPECT_NE(cause(535, "535 5.7.139 Authentication unsuccessful").text.find("XOAUTH2"),

@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/socketerrors.h"
+#include "send/failure_causes.h"
 #include "send_session_fixture.h"
 #include "support/scripted_smtp_server.h"
 #include "support/wait.h"
@@ -73,16 +75,16 @@ TEST_F(SendSessionFailureTest, ARefusedConnection) {
                               {"Send failed: 10061 500 Connection refused (Winsock error #10061)"});
 }
 
-TEST_F(SendSessionFailureTest, ARefusedRecipientStillSaysGoodbye) {
-  server.greet().reply("250 sender ok").reply("550 no such user").reply("221 bye").close();
-  server.acceptMessage();
+TEST_F(SendSessionFailureTest, ARefusedRecipientKeepsTheConnectionForTheNext) {
+  server.greet().reply("250 sender ok").reply("550 no such user").reply("250 2.0.0 Ok");
+  server.reply("250 sender ok").reply("250 recipient ok").reply("354 go ahead").expectData();
+  server.line("250 queued").reply("221 bye").close();
   SendSession session(host, kTiming);
   expectAnnFailedAndBobMailed(session, {"Recipient refused:\"ann@example.org\" 550 no such user",
                                         "Send failed: 550 550 no such user"});
-  const auto& transcript = server.transcript();
-  const auto quit = std::find(transcript.begin(), transcript.end(), "C: QUIT");
-  ASSERT_NE(quit, transcript.end());
-  EXPECT_TRUE(std::find(transcript.begin(), quit, "C: DATA") == quit) << "no DATA after a refusal";
+  EXPECT_TRUE(test::inOrder(server.transcript(), {"S: 550 no such user", "C: RSET", "C: DATA"}));
+  EXPECT_EQ(std::count(server.transcript().begin(), server.transcript().end(), "C: DATA"), 1)
+      << "no DATA after a refusal";
 }
 
 TEST_F(SendSessionFailureTest, ARefusedAddressBesideAnAcceptedOneIsReported) {
@@ -104,20 +106,27 @@ TEST_F(SendSessionFailureTest, ARefusedAddressBesideAnAcceptedOneIsReported) {
   EXPECT_TRUE(test::inOrder(server.messageLines(), {"To: gone@x.org,ann@x.org"}));
 }
 
-TEST_F(SendSessionFailureTest, AServerThatNeverAnswersTimesOut) {
+// A server that stops answering would cost every further player as long: the session stops.
+TEST_F(SendSessionFailureTest, AServerThatStopsAnsweringStopsTheSession) {
+  const Lines stopped = {"Send failed: 10060 Connection timed out",
+                         failureCause(platform::WSAETIMEDOUT, "", "").text,
+                         "Not mailed: the session stopped at player #1"};
   // Ann's server takes the connection and says nothing, ever.
   server.expectClose();
-  server.acceptMessage();
-  SendSession session(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
-  expectAnnFailedAndBobMailed(session, {"Send failed: 10060 Connection timed out"});
-}
+  SendSession silent(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
+  EXPECT_FALSE(silent.run());
+  EXPECT_EQ(loggedSteps(), test::concat({{gameLine(), "Sending to:2/2"},
+                                         entryLines("Ann", "ann@example.org", {}),
+                                         stopped}));
+  EXPECT_TRUE(test::waitUntil([&] { return server.finished(); }));
 
-TEST_F(SendSessionFailureTest, AServerThatStopsReadingTheMessageTimesOut) {
-  // Ann's message is accepted up to DATA, then the server neither reads nor answers.
+  // Accepted up to DATA, then the server neither reads nor answers.
   server.acceptEnvelope(1).reply("354 go ahead").expectClose();
-  server.acceptMessage();
-  SendSession session(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
-  expectAnnFailedAndBobMailed(session, {"Send failed: 10060 Connection timed out"});
+  SendSession stalled(host, {kTiming.pollMs, 300, kTiming.overallResetMs});
+  EXPECT_FALSE(stalled.run());
+  EXPECT_EQ(stalled.failures().size(), 3u);
+  EXPECT_EQ(stalled.failures().back(), "Player #2: " + stopped.back());
+  EXPECT_TRUE(test::waitUntil([&] { return server.finished(); }));
 }
 
 TEST_F(SendSessionFailureTest, NoServerSetFailsEveryEntryAtOnce) {

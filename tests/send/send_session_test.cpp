@@ -191,8 +191,7 @@ TEST_F(SendSessionTest, EmptyAddressItemsNeverBecomeRecipients) {
   host.gameValue.attachResults = false;
   addEntry("Ann", "1", " ; ");
   addEntry("Bob", "1", "bob1@example.org;;bob2@example.org;");
-  // Ann's connection is opened before her list turns out empty: it is closed politely.
-  server.line("220 scripted.test ready").reply("250 scripted.test").reply("221 bye").close();
+  // Ann's list turns out empty before anything is sent: Bob's message opens the connection.
   server.acceptMessage(2);
   EXPECT_FALSE(session.run());
   EXPECT_TRUE(server.finished());
@@ -208,16 +207,17 @@ TEST_F(SendSessionTest, EmptyAddressItemsNeverBecomeRecipients) {
   EXPECT_EQ(host.overall, (std::vector<int>{0, 50, 100, 100}));
 }
 
-TEST_F(SendSessionTest, AConnectionLeftOpenAfterQuitIsClosedAndOdd221IsTold) {
+TEST_F(SendSessionTest, AnOddReplyToQuitIsToldAndTheConnectionClosed) {
   host.gameValue.attachResults = false;
   addEntry("Ann", "1", "ann@example.org");
   addEntry("Bob", "1", "bob@example.org");
-  // The server takes Ann's message, answers QUIT wrongly and keeps the connection.
+  // Both messages go over one connection; the server answers QUIT wrongly and keeps it.
   server.acceptEnvelope(1).reply("354 go ahead").expectData().line("250 queued");
+  server.reply("250 2.0.0 Ok").reply("250 sender ok").reply("250 recipient ok");
+  server.reply("354 go ahead").expectData().line("250 queued");
   server.reply("250 fine, whatever").expectClose();
-  server.acceptMessage();
   EXPECT_TRUE(session.run());
-  EXPECT_TRUE(server.finished());
+  EXPECT_TRUE(test::waitUntil([&] { return server.finished(); }));
   EXPECT_EQ(recorded().texts(), Lines{"Unexpected server response: 250 fine, whatever"});
   const Lines steps = loggedSteps();
   EXPECT_EQ(std::count(steps.begin(), steps.end(), "Send complete."), 2);
@@ -229,7 +229,8 @@ TEST_F(SendSessionTest, TheFileBarFollowsTheLengthOfRecentMessages) {
   server.acceptMessage();
   host.fileMaximum = 500;
   session.run();
-  const int lines = static_cast<int>(host.monitor.size());
+  // The message's trace, less the session's goodbye after it (QUIT and its reply).
+  const int lines = static_cast<int>(host.monitor.size()) - 2;
   ASSERT_GT(lines, 5);
   ASSERT_LT(lines, 500);
   EXPECT_EQ(host.fileMaximum, 500 - (500 - lines) / 2);

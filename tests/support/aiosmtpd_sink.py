@@ -5,7 +5,8 @@ Usage: aiosmtpd_sink.py OUTDIR [OPTION=VALUE]...
 
 Options: security=starttls|require-starttls|tls (with cert= and key=, PEM files), user= and
 password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well),
-refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
+sender=ADDRESS (every other MAIL FROM is refused with "553 5.7.1 Sender address rejected: not
+owned by user", as Postfix does for a login's foreign address), refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
 as a busy server does, and not written).
 
 Prints the port on the first line of standard output once it listens, and runs until its
@@ -55,6 +56,8 @@ class Handler:
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
         with open(os.path.join(self.outdir, "mail-commands"), "a") as out:
             out.write(address + "\n")
+        if self.options.get("sender", address) != address:
+            return "553 5.7.1 <%s>: Sender address rejected: not owned by user" % address
         envelope.mail_from = address
         return "250 OK"
 
