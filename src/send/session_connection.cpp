@@ -76,6 +76,9 @@ SendSession::Outcome SendSession::deliver() {
 }
 
 void SendSession::endConnection() {
+  sessionOpen_ = sessionOpen_ && _smtp.Connected();
+  // Nothing to close: the loop is not run either (a preview's window comes up after it).
+  if (!_smtp.Connected() && _smtp.State() == net::scReady) return;
   if (_smtp.Connected() && _smtp.State() == net::scReady && !interrupted_) {
     start(&net::TCustomSmtpClient::Quit);
     const Outcome outcome = finish();
