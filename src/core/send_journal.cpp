@@ -247,4 +247,15 @@ std::optional<JournalEntry> SendJournal::lastWord(const std::string& gameFile, i
   return std::nullopt;
 }
 
+std::optional<JournalEntry> SendJournal::lastSentBefore(const std::string& gameFile, int year,
+                                                        int player) const {
+  const JournalEntry* latest = nullptr;
+  for (const JournalEntry& entry : entries_) {
+    if (!entry.sent() || entry.gameFile != gameFile || entry.player != player) continue;
+    if (entry.year < year && (latest == nullptr || entry.year >= latest->year)) latest = &entry;
+  }
+  if (latest == nullptr) return std::nullopt;
+  return *latest;
+}
+
 }  // namespace zelvaro::core

@@ -26,10 +26,12 @@ struct JournalEntry {
   std::string recipients;  // comma-separated
   std::vector<JournalFile> files;
   std::string messageId;
-  std::string outcome;  // "sent", or "failed: " and the reason
+  // "sent"; "sent anyway: " and why the files were not right; or "failed: " and the reason
+  std::string outcome;
   std::string lastReply;
 
-  bool sent() const { return outcome == "sent"; }
+  // The message went out (also one the operator chose to mail as it was).
+  bool sent() const { return outcome == "sent" || outcome.starts_with("sent anyway: "); }
   // "2026-05-01 08:18"
   std::string when() const;
 };
@@ -64,6 +66,9 @@ class SendJournal {
                                      const std::vector<JournalFile>& files) const;
   // The journal's last word on this game, year and player, sent or failed.
   std::optional<JournalEntry> lastWord(const std::string& gameFile, int year, int player) const;
+  // The last message that went out to this player of this game for a year before `year`.
+  std::optional<JournalEntry> lastSentBefore(const std::string& gameFile, int year,
+                                             int player) const;
 
  private:
   std::string path_;

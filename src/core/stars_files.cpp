@@ -60,17 +60,22 @@ std::string attachmentName(const std::string& path) {
   return last == std::string::npos ? path : path.substr(last + 1);
 }
 
-void computeBasePathAndYear(Game& game, StarsHeader& header) {
+bool readBasePathAndYear(Game& game, StarsHeader& header) {
   game.basePath = basePathOf(game.universePath);
   std::string hostFile = existingName(hostFileOf(game.basePath));
   if (!fileExists(hostFile) && !game.roster.empty()) {
     auto extras = game.roster.front().extraFiles();
     if (!extras.empty()) hostFile = extras.front();
   }
-  if (fileExists(hostFile) && !header.check(hostFile)) {
+  const bool sound = !fileExists(hostFile) || header.check(hostFile);
+  game.year = header.year();
+  return sound;
+}
+
+void computeBasePathAndYear(Game& game, StarsHeader& header) {
+  if (!readBasePathAndYear(game, header)) {
     platform::showMessage(".HST file is corrupt! Error reading year.");
   }
-  game.year = header.year();
 }
 
 }  // namespace zelvaro::core

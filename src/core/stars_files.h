@@ -46,5 +46,7 @@ std::string attachmentName(const std::string& path);
 // that is missing, from a host file named as player 1's first extra attachment). A host file
 // without the validity mark is told to the operator and its year used all the same.
 void computeBasePathAndYear(Game& game, StarsHeader& header);
+// The same without a word to the operator: false when the host file lacks the mark.
+bool readBasePathAndYear(Game& game, StarsHeader& header);
 
 }  // namespace zelvaro::core

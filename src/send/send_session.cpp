@@ -94,6 +94,7 @@ bool SendSession::run(const SendOptions& options) {
   options_ = options;
   mailed_ = 0;
   notMailed_.clear();
+  mailedNow_.clear();
   interrupted_ = false;
   anyFailure_ = false;
   failures_.clear();
@@ -213,13 +214,16 @@ void SendSession::sendEntry(size_t index, const std::string& sender) {
   const int slot = static_cast<int>(index) + 1;
   PlayerNumberText_ = playerNumberText(slot);
   if (fields.size() < 3) return;
+  const bool wanted = options_.only.empty() || options_.only.count(slot) > 0;
   if (fields[1] != "1" || fields[2].empty()) {
     if (fields[2].empty()) {
       log_.LogLine("Player #" + std::to_string(slot) + " has no email adress.. what gives?");
+      // Selected all the same: the summary names him among those not mailed.
+      if (fields[1] == "1" && wanted) noteNotMailed(slot, "no email address in the roster");
     }
     return;
   }
-  if (!options_.only.empty() && options_.only.count(slot) == 0) return;
+  if (!wanted) return;
   if (stopBeforeMailing(slot, fields)) {
     advanceBars();
     return;
@@ -303,6 +307,7 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     if (cause.stopsSession) stoppedAt_ = slot;
   } else {
     ++mailed_;
+    noteMailed(slot);
     journalOutcome(slot, "");
     log_.LogLine("Send complete.");
     if (everyFile && everyRecipient) {

@@ -58,8 +58,20 @@ struct SendOptions {
 struct NotMailed {
   int player = 0;
   std::string name;
-  std::string reason;    // "550 mailbox unavailable", "not mailed, orion.m9 is for 2425", ...
-  bool skipped = false;  // already mailed before: counts as done
+  std::string reason;    // "Send failed: 550 mailbox unavailable", "orion.m9 is for 2425, ...", ...
+  bool skipped = false;  // already mailed before ("mailed on 2026-05-01 08:18"): counts as done
+};
+
+// Where one selected entry stands after a session (or what a preview says Send would do).
+struct PlayerOutcome {
+  enum class Kind { MailedNow, HadIt, NotMailed };
+  int player = 0;
+  std::string name;
+  Kind kind = Kind::NotMailed;
+  // Why not mailed; when it had it, when; a message that went out all the same may carry a
+  // flaw ("Recipient refused: ...").
+  std::string reason;
+  std::string previewFile;  // a preview's message of the player
 };
 
 class SendSession {
@@ -84,6 +96,8 @@ class SendSession {
   // The entries of the last session that were selected but not mailed now, in roster order.
   const std::vector<NotMailed>& notMailed() const { return notMailed_; }
   int selectedCount() const { return selected_; }
+  // Every selected entry the last session came to, in roster order, each in one group.
+  std::vector<PlayerOutcome> outcomes() const;
   // Entries the last session mailed now (the journal's skips not counted).
   int mailedCount() const { return mailed_; }
 
@@ -109,6 +123,10 @@ class SendSession {
   // The journal line of an entry whose outcome is known; `reason` empty for a sent message.
   void journalOutcome(int slot, const std::string& reason);
   void noteNotMailed(int slot, std::string reason, bool skipped = false);
+  void noteMailed(int slot, std::string previewFile = {});
+  // "Player #2 Bob", as the log names an entry.
+  std::string playerLabel(int slot) const;
+  std::string playerName(int slot) const;
   void mailEntry(int slot, const std::vector<std::string>& fields, const std::string& sender);
   // Files, sender, body and subject into the client; true when every file asked for was there.
   bool composeEntry(int slot, const std::vector<std::string>& fields, const std::string& sender);
@@ -211,6 +229,9 @@ class SendSession {
   int previewCount_ = 0;
   std::string previewFolderUsed_;
   std::vector<NotMailed> notMailed_;
+  std::vector<PlayerOutcome> mailedNow_;
+  // Why the entry in progress goes out though its files are not right.
+  std::string sentAnyway_;
 };
 
 }  // namespace zelvaro::send

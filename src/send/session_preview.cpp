@@ -26,6 +26,7 @@ void SendSession::writePreview(int slot, const std::vector<std::string>& fields,
   _smtp.WriteMessage([&lines](const std::string& block) { lines.add(block); });
   core::writeNewFile(path, lines.take());
   log_.LogLine("Message written to:\"" + path + "\"");
+  noteMailed(slot, path);
   if (everyFile) {
     ++cleanlyMailed_;
   } else {

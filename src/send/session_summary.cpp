@@ -2,15 +2,41 @@
 
 namespace zelvaro::send {
 
-std::string sessionSummary(int selected, int mailedNow, const std::vector<NotMailed>& notMailed) {
-  if (notMailed.empty()) return {};
-  int mailed = mailedNow;
-  for (const NotMailed& entry : notMailed) mailed += entry.skipped ? 1 : 0;
-  std::string text = std::to_string(mailed) + " of " + std::to_string(selected) + " mailed";
-  for (const NotMailed& entry : notMailed) {
-    text += "; #" + std::to_string(entry.player);
-    if (!entry.name.empty()) text += " " + entry.name;
-    text += ": " + entry.reason;
+namespace {
+
+std::string countOf(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string sessionSummary(const std::vector<PlayerOutcome>& outcomes) {
+  if (outcomes.empty()) return {};
+  using Kind = PlayerOutcome::Kind;
+  struct Group {
+    Kind kind;
+    const char* title;
+    std::string lines;
+    size_t count = 0;
+  };
+  Group groups[] = {{Kind::MailedNow, "Mailed now:", {}},
+                    {Kind::HadIt, "Had it already:", {}},
+                    {Kind::NotMailed, "Not mailed:", {}}};
+  for (const PlayerOutcome& outcome : outcomes) {
+    Group& group = groups[static_cast<int>(outcome.kind)];
+    ++group.count;
+    group.lines += "\n  #" + std::to_string(outcome.player);
+    if (!outcome.name.empty()) group.lines += " " + outcome.name;
+    if (outcome.reason.empty()) continue;
+    group.lines +=
+        outcome.kind == Kind::NotMailed ? ": " + outcome.reason : " (" + outcome.reason + ")";
+  }
+  std::string text = countOf(outcomes.size(), "player", "players") +
+                     " to mail: " + std::to_string(groups[0].count) + " mailed now, " +
+                     std::to_string(groups[1].count) + " had it already, " +
+                     std::to_string(groups[2].count) + " not mailed.";
+  for (const Group& group : groups) {
+    if (group.count > 0) text += "\n\n" + std::string(group.title) + group.lines;
   }
   return text;
 }

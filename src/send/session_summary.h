@@ -1,6 +1,7 @@
 #pragma once
 
-// What the operator reads at the end of a session that did not mail everybody.
+// What the operator reads at the end of a session: who was mailed now, who had his turn
+// already, and who was not mailed and why, one player a line.
 
 #include <string>
 #include <vector>
@@ -9,9 +10,8 @@
 
 namespace zelvaro::send {
 
-// "2 of 4 mailed; #3 Bob: Send failed: 550 mailbox unavailable; #4 Tobbe: not mailed: ...";
-// empty when every selected entry was mailed now. Entries already mailed count as mailed and
-// are named as such.
-std::string sessionSummary(int selected, int mailedNow, const std::vector<NotMailed>& notMailed);
+// "3 players to mail: 1 mailed now, 1 had it already, 1 not mailed." and the three groups, each
+// player as "#2 Bob" with what there is to say of him; empty when there is nobody.
+std::string sessionSummary(const std::vector<PlayerOutcome>& outcomes);
 
 }  // namespace zelvaro::send

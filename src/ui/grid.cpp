@@ -73,6 +73,10 @@ void showRoster(Grid& grid, const core::Roster& roster) {
 void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks) {
   for (int row = 0; row < grid.rowCount() && row < int(marks.size()); ++row) {
     grid.setCell(row, 3, marks[row].column);
+    // An earlier year's mark is history, not this turn's news.
+    if (marks[row].earlier) {
+      grid.item(row, 3)->setForeground(grid.palette().brush(QPalette::Disabled, QPalette::Text));
+    }
     // Rows the journal says nothing of keep the grid's own tooltip.
     if (marks[row].hint.empty()) continue;
     for (int column = 0; column < grid.columnCount(); ++column) {

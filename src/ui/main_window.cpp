@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "core/version.h"
+#include "platform/folder_watch.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
 #include "ui/about_box.h"
@@ -54,6 +55,7 @@ MainWindow::MainWindow(std::string settingsPath, QWidget* parent)
   connectEdits();
   setGeometry(kDesign.left, kDesign.top, kDesign.width, kDesign.height);
   createWindows();
+  createFileFollowing();
   enableGameFileItems(false);
   layOut();
 }
@@ -245,7 +247,10 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Q_EMIT activated();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+    followFiles();
+    Q_EMIT activated();
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

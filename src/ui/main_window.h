@@ -37,6 +37,10 @@ class QTemporaryDir;
 class QPushButton;
 class QTimer;
 
+namespace zelvaro::platform {
+class FolderWatch;
+}  // namespace zelvaro::platform
+
 namespace zelvaro::send {
 class SendSession;
 struct SessionTiming;
@@ -131,6 +135,9 @@ class MainWindow : public QMainWindow,
   void showGame();
   // Base path and year from the Stars! files, shown in gameyear.
   void readYear();
+  // The year and the Mailed column read again when their files changed since last read, and
+  // the game's folders watched (for a window on screen).
+  void followFiles();
   // Save, Close and Game-specific options: enabled while the game has a game file.
   void enableGameFileItems(bool enabled);
 
@@ -209,8 +216,14 @@ class MainWindow : public QMainWindow,
   void refillGameNames();
   // The journal again, for the roster's Mailed column.
   void readJournal();
+  // The year and the journal were just read: their files' stamp is kept.
+  void noteFilesRead();
+  void watchGameFolders();
+  void createFileFollowing();
   // Reads the game file at the game's path into the cleared game and shows it.
   void readGame();
+  // A copied game names the old folder's universe file; the game file's folder may hold it.
+  void offerUniverseInGameFolder();
   // Save as without touching the changed flag: true when the game was written.
   bool saveGameAs();
   // Runs `step`; an exception is shown in a box. False when one was raised.
@@ -267,6 +280,10 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<send::SessionTiming> timing_;
   std::unique_ptr<send::SendSession> session_;
   core::SendJournal journal_;
+  std::string filesStamp_;  // of the files the year and the Mailed column were read from
+  std::unique_ptr<platform::FolderWatch> folderWatch_;
+  std::vector<std::string> watchedFolders_;
+  QTimer* filesSettle_ = nullptr;
   // The last preview's folder: it stays for the operator to open, until the next preview or
   // the end of the program.
   std::shared_ptr<QTemporaryDir> previewFolder_;

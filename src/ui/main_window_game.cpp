@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/game_file.h"
+#include "core/game_folders.h"
 #include "core/version.h"
 #include "platform/messages.h"
 #include "ui/grid.h"
@@ -48,6 +49,7 @@ void MainWindow::showGame() {
   showLastGenerated(game_.lastGenerated);
   readJournal();
   refreshRoster();
+  noteFilesRead();
   refreshTitle();
 }
 
@@ -102,6 +104,22 @@ void MainWindow::readGame() {
   enableGameFileItems(true);
   setUnchanged();
   if (!damage.empty()) platform::showMessage(damage);
+}
+
+void MainWindow::offerUniverseInGameFolder() {
+  const std::optional<std::string> found = core::universeInGameFolder(game_);
+  if (!found) return;
+  platform::Question question;
+  question.text = "The universe file " + game_.universePath +
+                  " is missing, but the game file's folder holds " + *found +
+                  " (a copied game?).\n\nUse that one? Save the game afterwards to keep it.";
+  question.buttons = {platform::Button::Yes, platform::Button::No};
+  question.defaultButton = platform::Button::Yes;
+  question.kind = platform::MessageKind::Question;
+  if (platform::messages().ask(question) != platform::Button::Yes) return;
+  // As an edit of the field: the game is changed and the year read from the new place.
+  xyfilename->setText(QString::fromStdString(*found));
+  readYear();
 }
 
 void MainWindow::openGameFile(const std::string& path) {
@@ -188,6 +206,7 @@ void MainWindow::Open1Click() {
   if (!path) return;
   openGameFile(*path);
   pushRecentGame(gamename->currentText().toStdString(), game_.filePath);
+  offerUniverseInGameFolder();
 }
 
 void MainWindow::Save1Click() {
@@ -237,6 +256,7 @@ void MainWindow::gamenameClick(int index) {
   enableGameFileItems(true);
   pushRecentGame(gamename->currentText().toStdString(), game_.filePath);
   panic_->start();
+  offerUniverseInGameFolder();
 }
 
 void MainWindow::panicTimer() {

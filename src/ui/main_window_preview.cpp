@@ -1,32 +1,15 @@
-// File > Preview messages...: the session Send would run, with its messages written into a
-// temporary folder instead of mailed, and the first of them shown.
+// File > Preview messages...: the session Send would run with its default choices, the same
+// check and journal, with its messages written into a temporary folder instead of mailed.
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <filesystem>
 
-#include "core/text_file.h"
 #include "platform/messages.h"
-#include "send/message_view.h"
 #include "send/send_session.h"
 #include "ui/main_window.h"
 #include "ui/preview_dialog.h"
 
 namespace zelvaro::ui {
-
-namespace {
-
-std::vector<std::string> messageFiles(const std::string& folder) {
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".eml") files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-}  // namespace
 
 void MainWindow::Previewmessages1Click() {
   if (session_ && session_->running()) return;
@@ -41,26 +24,23 @@ void MainWindow::Previewmessages1Click() {
   }
   previewFolder_ = folder;
   const std::string path = folder->path().toStdString();
-  // Every selected player as Send all would mail him, whatever the journal says.
+  // What Enter in "Before sending" would mail: the players whose files are right and who do
+  // not have this turn yet.
   send::SendOptions options;
-  options.files = send::SendOptions::Files::SendAnyway;
-  options.again = true;
+  options.files = send::SendOptions::Files::RefuseAny;
   options.previewFolder = path;
   sendGame(options);
-  guarded([this, &path] {
-    const std::vector<std::string> files = messageFiles(path);
-    if (files.empty()) {
-      platform::messages().show(
-          "No message to preview: no player is marked for sending with an address.",
-          platform::MessageKind::Information);
-      return;
-    }
-    const send::MessageView first = send::readMessageView(
-        core::readAllLines(files.front()).value_or(std::vector<std::string>{}));
-    PreviewDialog dialog(this);
-    dialog.setMessage(first, static_cast<int>(files.size()), path);
-    dialog.exec();
-  });
+  if (!session_) return;
+  const std::vector<send::PlayerOutcome> outcomes = session_->outcomes();
+  if (outcomes.empty()) {
+    platform::messages().show(
+        "No message to preview: no player is marked for sending with an address.",
+        platform::MessageKind::Information);
+    return;
+  }
+  PreviewDialog dialog(this);
+  guarded([&] { dialog.setPreview(outcomes, path); });
+  dialog.exec();
 }
 
 }  // namespace zelvaro::ui

@@ -7,6 +7,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
+#include "core/game_folders.h"
 #include "core/turn_check.h"
 #include "core/turn_status.h"
 #include "platform/messages.h"
@@ -34,6 +37,7 @@ bool MainWindow::sendGame(const send::SendOptions& options) {
   const bool allMailed = session_->run(options);
   readJournal();
   refreshRoster();
+  noteFilesRead();
   return allMailed;
 }
 
@@ -44,36 +48,47 @@ void MainWindow::readJournal() {
 }
 
 core::MailedMark MainWindow::mailedMark(int number) const {
-  return core::mailedMark(journal_.lastWord(core::journalGameFile(game_), game_.year, number));
+  const std::string gameFile = core::journalGameFile(game_);
+  return core::mailedMark(journal_.lastWord(gameFile, game_.year, number),
+                          journal_.lastSentBefore(gameFile, game_.year, number));
 }
 
 std::vector<std::string> MainWindow::sendFailures() const {
   return session_ ? session_->failures() : std::vector<std::string>{};
 }
 
-// Players with a problem, and players whose turn went out already, each a line.
+// Players with a problem, players whose turn went out already, and files from elsewhere,
+// each a line.
 std::optional<send::SendOptions> MainWindow::askBeforeSending() {
   readYear();
   auto named = [this](int player, const std::string& what) {
     const std::vector<std::string> fields = game_.roster[static_cast<size_t>(player) - 1].fields();
     return "#" + std::to_string(player) + " " + (fields.empty() ? "" : fields[0]) + ": " + what;
   };
-  std::vector<std::string> problems;
-  for (const core::TurnFinding& finding : core::problemsOf(core::checkTurnFiles(game_))) {
-    problems.push_back(named(finding.player, finding.text()));
+  PreSendLists lists;
+  const std::vector<core::TurnFinding> problems = core::problemsOf(core::checkTurnFiles(game_));
+  for (const core::TurnFinding& finding : problems) {
+    lists.problems.push_back(named(finding.player, finding.text()));
   }
-  std::vector<std::string> mailed;
   core::SendJournal journal;
   journal.load();  // a damaged journal is told by the session itself
   for (const core::PlayerTurnStatus& status : core::turnStatus(game_, journal)) {
     if (status.mailed) {
-      mailed.push_back(named(status.number,
-                             "mailed on " + status.lastWord.value_or(core::JournalEntry{}).when()));
+      lists.mailed.push_back(named(
+          status.number, "mailed on " + status.lastWord.value_or(core::JournalEntry{}).when()));
     }
+    const bool wrong = std::any_of(problems.begin(), problems.end(),
+                                   [&status](const auto& p) { return p.player == status.number; });
+    if (!wrong) ++lists.ready;
   }
-  if (problems.empty() && mailed.empty()) return send::SendOptions{};
+  for (const core::StrayFile& stray : core::filesOutsideGameFolders(game_)) {
+    lists.outside.push_back(named(stray.player, stray.path));
+  }
+  if (lists.problems.empty() && lists.mailed.empty() && lists.outside.empty()) {
+    return send::SendOptions{};
+  }
   PreSendDialog dialog(this);
-  return dialog.ask(problems, mailed);
+  return dialog.ask(lists);
 }
 
 void MainWindow::Button1Click() {
@@ -94,15 +109,18 @@ void MainWindow::Mailagain1Click() {
 
 void MainWindow::sendAndSumUp(const send::SendOptions& options) {
   sendGame(options);
-  // The log window says everything; this says at once who did not get his turn.
+  // The log window says everything; this says at once who got his turn and who did not.
   if (!session_) return;
-  const std::string summary = send::sessionSummary(session_->selectedCount(),
-                                                   session_->mailedCount(), session_->notMailed());
+  const std::vector<send::PlayerOutcome> outcomes = session_->outcomes();
+  const std::string summary = send::sessionSummary(outcomes);
   if (summary.empty()) return;
-  bool failed = false;
-  for (const send::NotMailed& entry : session_->notMailed()) failed = failed || !entry.skipped;
+  using Kind = send::PlayerOutcome::Kind;
+  const bool missed = std::any_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) {
+    return outcome.kind == Kind::NotMailed ||
+           (outcome.kind == Kind::MailedNow && !outcome.reason.empty());
+  });
   platform::messages().show(
-      summary, failed ? platform::MessageKind::Warning : platform::MessageKind::Information);
+      summary, missed ? platform::MessageKind::Warning : platform::MessageKind::Information);
 }
 
 void MainWindow::Button2Click() {

@@ -1,7 +1,9 @@
 #pragma once
 
-// Asked before a send when a player's files are wrong or missing, or his turn went out already:
-// each such player with the reason in plain words, and the choice of who is mailed.
+// Asked before a send when a player's files are wrong or missing, his turn went out already,
+// or a file to attach lies outside the game's folders: each such player with the reason in
+// plain words, and the choice of who is mailed. Enter never mails a wrong file: it sends only
+// the players whose files are right, or, when there are none, cancels.
 
 #include <optional>
 #include <string>
@@ -12,8 +14,17 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 
 namespace zelvaro::ui {
+
+// One line per player in each list ("#2 Bob: orion.m2 is for 2425, ...").
+struct PreSendLists {
+  std::vector<std::string> problems;
+  std::vector<std::string> mailed;
+  std::vector<std::string> outside;  // "#2 Bob: /home/old/diary.txt"
+  int ready = 0;                     // players to mail whose files are all right
+};
 
 class PreSendDialog : public FixedDialog {
   Q_OBJECT
@@ -21,12 +32,10 @@ class PreSendDialog : public FixedDialog {
  public:
   explicit PreSendDialog(QWidget* parent = nullptr);
 
-  // `problems` and `mailed`: one line per player ("#2 Bob: orion.m2 is for 2425, ..."). The
-  // options of the send the operator chose; nothing when he cancels.
-  std::optional<send::SendOptions> ask(const std::vector<std::string>& problems,
-                                       const std::vector<std::string>& mailed);
-  // Fills the lists (ask() does it first).
-  void setLists(const std::vector<std::string>& problems, const std::vector<std::string>& mailed);
+  // The options of the send the operator chose; nothing when he cancels.
+  std::optional<send::SendOptions> ask(const PreSendLists& lists);
+  // Fills the lists and picks the default button (ask() does it first).
+  void setLists(const PreSendLists& lists);
 
   void sendAllClick();
   void sendOkClick();
@@ -35,6 +44,9 @@ class PreSendDialog : public FixedDialog {
  private:
   QLabel* list_;
   QCheckBox* again_;
+  QPushButton* sendAll_;
+  QPushButton* sendOk_;
+  QPushButton* cancel_;
   send::SendOptions::Files files_ = send::SendOptions::Files::RefuseAny;
 };
 

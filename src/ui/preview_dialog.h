@@ -1,15 +1,18 @@
 #pragma once
 
-// The first message of a preview as a player would get it (header, text, the attachments'
-// names and sizes) and the folder that holds all of them.
+// What Send would do now, player by player (mail, skip, not mailed and why), and each message
+// it would mail as the player would get it: header, text, the attachments' names and sizes.
 
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "send/message_view.h"
+#include "send/send_session.h"
 #include "ui/dialog_frames.h"
 
 class QLabel;
+class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 
 namespace zelvaro::ui {
@@ -20,8 +23,12 @@ class PreviewDialog : public FixedDialog {
  public:
   explicit PreviewDialog(QWidget* parent = nullptr);
 
-  // `count` messages were written into `folder`; `first` is the first of them.
-  void setMessage(const send::MessageView& first, int count, const std::string& folder);
+  // The preview session's players, its messages in `folder`; the first message is shown.
+  void setPreview(const std::vector<send::PlayerOutcome>& outcomes, const std::string& folder);
+  // Shows the message (or the verdict) of the player in the list's row.
+  void showPlayer(int row);
+  // "#2 Bob: not mailed: orion.m2 is for 2425, ..."
+  static std::string verdictLine(const send::PlayerOutcome& outcome);
 
   void openFolderClick();
   void closeClick();
@@ -31,8 +38,12 @@ class PreviewDialog : public FixedDialog {
 
  private:
   QLabel* folderLabel_;
+  QListWidget* players_;
   QPlainTextEdit* message_;
   QLabel* attachments_;
+  QLabel* pathLabel_;
+  QLineEdit* path_;
+  std::vector<send::PlayerOutcome> outcomes_;
   std::string folder_;
 };
 

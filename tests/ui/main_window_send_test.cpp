@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
 #include "core/player_database.h"
+#include "core/send_journal.h"
 #include "main_window_test.h"
 #include "send/send_session.h"
 #include "support/scripted_smtp_server.h"
@@ -42,12 +44,65 @@ class MainWindowSendTest : public MainWindowTest {
     recorded().clear();
   }
 
+  // Game "nebula" at 2426 with Ann, Bob and Cid, each with his result file of that year, in
+  // `folder` (the test's own by default).
+  std::string writeNebula(const std::string& folder = {}) {
+    const std::string place = folder.empty() ? dir.path() : folder;
+    std::filesystem::create_directories(place);
+    core::Game game;
+    game.name = "nebula";
+    game.subject = "Turn %Y";
+    game.universePath = place + "/nebula.xy";
+    game.roster = {core::ContestorEntry::assigned("Ann", "ann@example.org"),
+                   core::ContestorEntry::assigned("Bob", "bob@example.org"),
+                   core::ContestorEntry::assigned("Cid", "cid@example.org")};
+    game.filePath = place + "/nebula.zv";
+    core::writeGameFile(game);
+    writeFile(place + "/nebula.hst", starsHost(2426));
+    writeFile(place + "/nebula.xy", starsUniverse());
+    for (int player = 1; player <= 3; ++player) {
+      writeFile(place + "/nebula.m" + std::to_string(player), starsTurn(2426, player));
+    }
+    return game.filePath;
+  }
+  void openNebula() {
+    openThroughMenu(writeNebula());
+    recorded().clear();
+  }
+
+  // Answers the dialog before Send with `key` (or a click on `button`) once it shows.
+  void answerBeforeSending(Qt::Key key, const char* button = nullptr) {
+    QTimer::singleShot(0, window.get(), [this, key, button] {
+      auto* dialog = qobject_cast<ui::PreSendDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr) << "no dialog before Send";
+      beforeSending = text(*dialog, "Problems");
+      if (button != nullptr) return click(*dialog, button);
+      // Even with the focus moved to "Send all", Enter does the safe thing.
+      auto* sendAll = control<QPushButton>(*dialog, "SendAll");
+      sendAll->setFocus();
+      QTest::keyClick(sendAll, key);
+    });
+  }
+
+  // The recipients the server heard of since `from` lines of its transcript.
+  std::vector<std::string> recipients(size_t from = 0) const {
+    std::vector<std::string> found;
+    const auto& lines = server.transcript();
+    for (size_t i = from; i < lines.size(); ++i) {
+      if (lines[i].rfind("C: RCPT TO:<", 0) == 0) {
+        found.push_back(lines[i].substr(12, lines[i].size() - 13));
+      }
+    }
+    return found;
+  }
+
   size_t count(const std::string& clientLine) const {
     return size_t(
         std::count(server.transcript().begin(), server.transcript().end(), "C: " + clientLine));
   }
 
   ScriptedSmtpServer server;
+  std::string beforeSending;  // what the dialog before Send listed
 };
 
 TEST_F(MainWindowSendTest, SendMailsTheGameAsTheWindowShowsIt) {
@@ -87,28 +142,27 @@ TEST_F(MainWindowSendTest, SendMailsTheGameAsTheWindowShowsIt) {
 TEST_F(MainWindowSendTest, SendAsksFirstWhenAFileIsWrongOrTheTurnWentOutAndSumsUp) {
   openGame();
   const std::string generated = text(*window, "gen");
-  // Answers the dialog before Send with `button` once it shows; what it listed goes to `listed`.
-  std::string listed;
-  auto answer = [&](const char* button, bool again = false) {
-    QTimer::singleShot(0, window.get(), [&listed, button, again] {
+  // Answers the dialog before Send with `button` once it shows; what it listed is kept.
+  auto answer = [this](const char* button, bool again = false) {
+    QTimer::singleShot(0, window.get(), [this, button, again] {
       auto* dialog = qobject_cast<ui::PreSendDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr) << "no dialog before Send";
-      listed = control<QLabel>(*dialog, "Problems")->text().toStdString();
+      beforeSending = text(*dialog, "Problems");
       if (again) control<QCheckBox>(*dialog, "SendAgain")->setChecked(true);
-      control<QPushButton>(*dialog, button)->click();
+      click(*dialog, button);
     });
   };
 
   writeFile(dir.file("abc.m1"), starsTurn(2400, 2));
   answer("Cancel");
   window->Button1Click();
-  EXPECT_NE(listed.find("#1 Ann: abc.m1 is player 2's turn"), std::string::npos) << listed;
-  answer("SendOk");
+  EXPECT_NE(beforeSending.find("#1 Ann: abc.m1 is player 2's turn"), std::string::npos)
+      << beforeSending;
+  // Nobody's files are right: Enter cancels.
+  answerBeforeSending(Qt::Key_Return);
   window->Button1Click();
   EXPECT_TRUE(server.transcript().empty()) << "nothing sent before the choice, nor after these";
-  EXPECT_EQ(
-      shown(),
-      (std::vector<std::string>{"0 of 1 mailed; #1 Ann: not mailed: abc.m1 is player 2's turn"}));
+  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
   EXPECT_EQ(text(*window, "gen"), generated) << "nothing was generated for anybody";
 
   writeFile(dir.file("abc.m1"), starsTurn(2400, 1));
@@ -116,22 +170,26 @@ TEST_F(MainWindowSendTest, SendAsksFirstWhenAFileIsWrongOrTheTurnWentOutAndSumsU
   recorded().clear();
   window->Button1Click();  // all is well: no question
   EXPECT_TRUE(waitUntil([&] { return server.finished(); }));
-  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
+  EXPECT_EQ(shown(), std::vector<std::string>{"1 player to mail: 1 mailed now, 0 had it already, "
+                                              "0 not mailed.\n\nMailed now:\n  #1 Ann"});
+  EXPECT_EQ(recorded().entries.back().kind, platform::MessageKind::Information);
 
   recorded().clear();
   answer("SendOk");
   window->Button1Click();
-  EXPECT_NE(listed.find("#1 Ann: mailed on "), std::string::npos) << listed;
+  EXPECT_NE(beforeSending.find("#1 Ann: mailed on "), std::string::npos) << beforeSending;
   ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].rfind("1 of 1 mailed; #1 Ann: already mailed on ", 0), 0u) << shown()[0];
-  EXPECT_EQ(recorded().entries.back().kind, platform::MessageKind::Information);
+  EXPECT_EQ(shown()[0].rfind("1 player to mail: 0 mailed now, 1 had it already, 0 not mailed."
+                             "\n\nHad it already:\n  #1 Ann (mailed on ",
+                             0),
+            0u)
+      << shown()[0];
 
   server.acceptMessage();
   recorded().clear();
   answer("SendAll", true);
   window->Button1Click();
   EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 2u) << "sent again";
-  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
 
   server.acceptMessage();
   find<QAction>("Mailagain1")->trigger();  // the roster's popup: no question asked
@@ -195,7 +253,8 @@ TEST_F(MainWindowSendTest, PreviewShowsTheFirstMessageAndItsFolderAndSendsNothin
   EXPECT_NE(folder.find(opened), std::string::npos) << folder;
   EXPECT_TRUE(std::filesystem::exists(opened + "/01-player1.eml"));
 
-  // Shown whatever the journal says, and the next preview clears the last one's folder.
+  // A player mailed already is still listed (to be skipped), and the next preview clears the
+  // last one's folder.
   server.acceptMessage();
   window->sendGame();
   QTimer::singleShot(0, window.get(), [] {
@@ -233,6 +292,162 @@ TEST_F(MainWindowSendTest, TheRosterSaysWhenEachPlayerWasMailedOrWhyNot) {
   EXPECT_EQ(roster.cell(0, 3), "");
   openThroughMenu(dir.file("abc.zv"));
   EXPECT_EQ(roster.cell(0, 3), when);
+}
+
+TEST_F(MainWindowSendTest, EnterBeforeSendingNeverMailsAStaleFileAndTheSummaryGroupsEveryone) {
+  openNebula();
+  writeFile(dir.file("nebula.m2"), starsTurn(2425, 2));  // last year's turn
+  server.acceptMessage().acceptMessage();
+  answerBeforeSending(Qt::Key_Return);
+  window->Button1Click();
+
+  EXPECT_NE(beforeSending.find("#2 Bob: nebula.m2 is for 2425, the host file is at 2426"),
+            std::string::npos)
+      << beforeSending;
+  EXPECT_EQ(recipients(), (std::vector<std::string>{"ann@example.org", "cid@example.org"}));
+  EXPECT_EQ(shown(), std::vector<std::string>{
+                         "3 players to mail: 2 mailed now, 0 had it already, 1 not mailed.\n\n"
+                         "Mailed now:\n  #1 Ann\n  #3 Cid\n\n"
+                         "Not mailed:\n  #2 Bob: nebula.m2 is for 2425, the host file is at 2426"});
+  EXPECT_EQ(recorded().entries.back().kind, platform::MessageKind::Warning);
+  EXPECT_NE(window->logWindow().text().find(
+                "Player #2 Bob: not mailed: nebula.m2 is for 2425, the host file is at 2426"),
+            std::string::npos)
+      << window->logWindow().text();
+
+  // Only Bob is left, and his file is wrong: Enter mails nobody.
+  const size_t before = server.transcript().size();
+  recorded().clear();
+  answerBeforeSending(Qt::Key_Enter);
+  window->Button1Click();
+  EXPECT_EQ(server.transcript().size(), before);
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].rfind("3 players to mail: 0 mailed now, 2 had it already, 1 not mailed.\n\n"
+                             "Had it already:\n  #1 Ann (mailed on ",
+                             0),
+            0u)
+      << shown()[0];
+
+  // A click on "Send all" mails it, and the journal says so.
+  server.acceptMessage();
+  answerBeforeSending(Qt::Key_unknown, "SendAll");
+  window->Button1Click();
+  EXPECT_EQ(recipients(before), std::vector<std::string>{"bob@example.org"});
+  const std::string anyway = "sent anyway: nebula.m2 is for 2425, the host file is at 2426";
+  EXPECT_NE(window->logWindow().text().find("Player #2 Bob: " + anyway), std::string::npos);
+  core::SendJournal journal;
+  journal.load();
+  const auto bob = journal.lastWord(dir.file("nebula.zv"), 2426, 2);
+  ASSERT_TRUE(bob.has_value());
+  EXPECT_EQ(bob->outcome, anyway);
+  EXPECT_EQ(
+      window->contestors().item(1, 0)->toolTip().toStdString().find(anyway) != std::string::npos,
+      true);
+}
+
+TEST_F(MainWindowSendTest, PreviewSaysPerPlayerWhatSendThenDoes) {
+  openNebula();
+  server.acceptMessage();
+  window->sendGame(send::SendOptions{.only = {1}});  // Ann has her turn already
+  writeFile(dir.file("nebula.m2"), starsTurn(2425, 2));
+  const size_t before = server.transcript().size();
+
+  std::vector<std::string> verdicts;
+  std::string cidMessage, bobMessage, path;
+  bool pathSelected = false;
+  QTimer::singleShot(0, window.get(), [&] {
+    auto* dialog = qobject_cast<ui::PreviewDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr) << "no preview";
+    auto* players = control<QListWidget>(*dialog, "PreviewPlayers");
+    for (int row = 0; row < players->count(); ++row) {
+      verdicts.push_back(players->item(row)->text().toStdString());
+    }
+    auto* message = control<QPlainTextEdit>(*dialog, "PreviewMessage");
+    cidMessage = message->toPlainText().toStdString();  // the first message shows first
+    players->setCurrentRow(1);
+    bobMessage = message->toPlainText().toStdString();
+    // No file manager here: the path is shown to copy.
+    dialog->openFolder = [](const std::string&) { return false; };
+    click(*dialog, "OpenFolder");
+    auto* edit = control<QLineEdit>(*dialog, "PreviewPath");
+    path = edit->isVisible() ? edit->text().toStdString() : "";
+    pathSelected = edit->selectedText() == edit->text() && dialog->focusWidget() == edit;
+    click(*dialog, "Close");
+  });
+  trigger("Previewmessages1");
+
+  ASSERT_EQ(verdicts.size(), 3u);
+  EXPECT_EQ(verdicts[0].rfind("#1 Ann: skip: already mailed on ", 0), 0u) << verdicts[0];
+  EXPECT_EQ(verdicts[1], "#2 Bob: not mailed: nebula.m2 is for 2425, the host file is at 2426");
+  EXPECT_EQ(verdicts[2], "#3 Cid: mail");
+  EXPECT_NE(cidMessage.find("To: cid@example.org\n"), std::string::npos) << cidMessage;
+  EXPECT_NE(bobMessage.find("Send would mail nothing"), std::string::npos) << bobMessage;
+  EXPECT_TRUE(std::filesystem::exists(path + "/01-player3.eml")) << path;
+  EXPECT_TRUE(pathSelected);
+  EXPECT_EQ(server.transcript().size(), before) << "a preview sends nothing";
+  EXPECT_TRUE(shown().empty()) << testing::PrintToString(shown());
+
+  server.acceptMessage();
+  answerBeforeSending(Qt::Key_Return);
+  window->Button1Click();
+  EXPECT_EQ(recipients(before), std::vector<std::string>{"cid@example.org"});
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].rfind("3 players to mail: 1 mailed now, 1 had it already, 1 not mailed.", 0),
+            0u)
+      << shown()[0];
+}
+
+TEST_F(MainWindowSendTest, TheYearAndTheMailedColumnFollowTheHostFileOnDisk) {
+  openNebula();
+  EXPECT_EQ(text(*window, "gameyear"), "Current year: 2426");
+  server.acceptMessage();
+  window->sendGame(send::SendOptions{.only = {1}});
+  const std::string mailedAt = window->contestors().cell(0, 3);
+  ASSERT_EQ(mailedAt.size(), 5u) << mailedAt;
+
+  // The host generates the next turn while the window stands open.
+  writeFile(dir.file("nebula.hst"), starsHost(2427));
+  EXPECT_TRUE(waitUntil([&] { return text(*window, "gameyear") == "Current year: 2427"; }))
+      << text(*window, "gameyear");
+  EXPECT_EQ(window->game().year, 2427);
+  EXPECT_EQ(window->contestors().cell(0, 3), "2426: " + mailedAt);
+  EXPECT_NE(window->contestors().item(0, 3)->foreground().color(),
+            window->contestors().palette().color(QPalette::Active, QPalette::Text))
+      << "an earlier year's mark is greyed";
+  EXPECT_EQ(window->contestors().item(0, 0)->toolTip().toStdString().rfind(
+                "Not mailed this year yet. The turn of 2426 was mailed on ", 0),
+            0u);
+  EXPECT_EQ(window->contestors().cell(1, 3), "");
+}
+
+TEST_F(MainWindowSendTest, ACopiedGameOffersItsOwnUniverseAndNamesFilesFromElsewhere) {
+  // The game was made in old/ and copied to new/; old/ is gone, a treaty file stays outside.
+  const std::string copy = dir.file("new");
+  writeNebula(copy);
+  core::Game game = readSaved(copy + "/nebula.zv");
+  game.universePath = dir.file("old/nebula.xy");
+  writeFile(dir.file("treaty.txt"), "peace");
+  game.roster[2] = game.roster[2].withExtraFiles({dir.file("treaty.txt")});
+  core::writeGameFile(game);
+
+  recorded().answerNext(platform::Button::Yes);
+  openThroughMenu(copy + "/nebula.zv");
+  ASSERT_EQ(questions(), 1);
+  EXPECT_NE(
+      shown().back().find("The universe file " + dir.file("old/nebula.xy") +
+                          " is missing, but the game file's folder holds " + copy + "/nebula.xy"),
+      std::string::npos)
+      << shown().back();
+  EXPECT_EQ(window->game().universePath, copy + "/nebula.xy");
+  EXPECT_EQ(text(*window, "gameyear"), "Current year: 2426");
+  EXPECT_TRUE(window->game().changed) << "saved on the host's word";
+
+  answerBeforeSending(Qt::Key_Escape);
+  window->Button1Click();
+  EXPECT_NE(beforeSending.find("outside the game's folders"), std::string::npos) << beforeSending;
+  EXPECT_NE(beforeSending.find("#3 Cid: " + dir.file("treaty.txt")), std::string::npos)
+      << beforeSending;
+  EXPECT_TRUE(server.transcript().empty());
 }
 
 }  // namespace
