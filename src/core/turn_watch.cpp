@@ -25,8 +25,14 @@ FailureKind failureKindOfReason(const std::string& reason) {
   } else if (reason.starts_with("Recipient refused:")) {
     const size_t quote = reason.rfind("\" ");
     if (quote != std::string::npos) number = quote + 2;
-  } else if (reason.find("address") != std::string::npos) {
+  } else if (reason.find("address") != std::string::npos ||
+             reason.find("the server takes at most") != std::string::npos) {
     return FailureKind::Lasting;
+  }
+  // A failure of our own carries its number at the end: "... (Winsock error #10061)".
+  if (number < reason.size() && !std::isdigit(static_cast<unsigned char>(reason[number]))) {
+    const size_t mark = reason.rfind("error #");
+    number = mark == std::string::npos ? std::string::npos : mark + 7;
   }
   if (number >= reason.size() || !std::isdigit(static_cast<unsigned char>(reason[number]))) {
     return FailureKind::Passing;

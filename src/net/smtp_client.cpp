@@ -18,20 +18,20 @@ using namespace smtp_limits;
 
 namespace {
 
-// Failures of the local side reported as if the server had said them, the way the monitor
-// shows every other failure.
+// Failures of our own are named in words with their number in brackets, never dressed up as a
+// server's reply; a number of the secure session's says so only while TLS is in use.
 std::string socketErrorResponse(int error) {
-  return "500 " + SocketErrorText(error) + " (Winsock error #" + std::to_string(error) + ")";
+  return SocketErrorText(error) + " (Winsock error #" + std::to_string(error) + ")";
 }
 
-std::string secureFailureResponse(int error, const std::string& detail) {
-  return "500 " + TlsErrorText(error) + ": " + detail + " (TLS error #" + std::to_string(error) +
-         ")";
+std::string secureFailureResponse(int error, const std::string& detail, bool tls) {
+  return TlsErrorText(error) + ": " + detail + (tls ? " (TLS error #" : " (error #") +
+         std::to_string(error) + ")";
 }
 
 // This machine's fully qualified name; without one, the address literal of the connection's
 // own end, which the server can check. Never a name the server could take for its own.
-std::string ehloName(TCustomWSocket& socket) {
+std::string greetingName(TCustomWSocket& socket) {
   std::optional<std::string> name = platform::localHostName();
   if (name && name->find('.') != std::string::npos) return *name;
   platform::Ipv4Endpoint local;
@@ -45,6 +45,17 @@ constexpr const char* kHiddenSecret = "********";
 void forgetSecretCopy(std::string& text) {
   platform::wipeBytes(text.data(), text.size());
   text.clear();
+}
+
+// "53.2 MB": a message's size rounded up, a limit's down, so that one over the limit never
+// reads as equal to it.
+std::string megabytes(std::uint64_t octets, bool roundUp) {
+  constexpr std::uint64_t kMegabyte = 1024 * 1024;
+  const std::uint64_t tenths =
+      roundUp ? (octets * 10 + kMegabyte - 1) / kMegabyte : octets * 10 / kMegabyte;
+  std::string text = std::to_string(tenths / 10);
+  if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+  return text + " MB";
 }
 
 // Errors of the request as a whole that no server reply carries.
@@ -214,6 +225,7 @@ void TCustomSmtpClient::DoRequestDone(int Error) {
   // that no later request resumes or reads them.
   FAwaited.clear();
   FQueuedLines.clear();
+  FMessageReady = false;
   FCompound = false;
   FSteps = 0;
   FResume = nullptr;
@@ -233,9 +245,10 @@ void TCustomSmtpClient::FailRequest(const std::string& message, int error) {
 }
 
 void TCustomSmtpClient::FailSecurely(int error, const std::string& detail) {
-  FLastResponse = secureFailureResponse(error, detail);
+  const bool handshake = error != authNotOffered && error != tlsStartTlsNotOffered;
+  FLastResponse = secureFailureResponse(error, detail, handshake || FSocket->SslActive());
   FReplyCode = 500;
-  DoDisplay("< " + FLastResponse);
+  DoDisplay("! " + FLastResponse);
   FailRequest(FLastResponse, error);
 }
 
@@ -491,7 +504,7 @@ void TCustomSmtpClient::SocketDnsLookupDone(int error) {
 }
 
 void TCustomSmtpClient::ConnectFailed(int error) {
-  FLastResponse = IsTlsError(error) ? secureFailureResponse(error, FSocket->SslErrorDetail())
+  FLastResponse = IsTlsError(error) ? secureFailureResponse(error, FSocket->SslErrorDetail(), true)
                                     : socketErrorResponse(error);
   FReplyCode = 500;
   FSessionUp = false;
@@ -640,7 +653,7 @@ void TCustomSmtpClient::ReplyLineReceived(int error) {
 void TCustomSmtpClient::Ehlo() {
   FStep = TSmtpStep::Ehlo;
   FCapabilities = {};
-  const std::string name = SignOn.empty() ? ehloName(*FSocket) : SignOn;
+  const std::string name = SignOn.empty() ? greetingName(*FSocket) : SignOn;
   ExecCommand(rqOpen, "EHLO " + singleLine(name), {250}, &TCustomSmtpClient::EhloReplied);
 }
 
@@ -765,7 +778,7 @@ void TCustomSmtpClient::AuthReplied() {
 void TCustomSmtpClient::Helo() {
   CheckReady();
   CheckConnected();
-  const std::string name = SignOn.empty() ? OwnHostName() : SignOn;
+  const std::string name = SignOn.empty() ? greetingName(*FSocket) : SignOn;
   FStep = TSmtpStep::Helo;
   ExecCommand(rqHelo, "HELO " + singleLine(name), {250}, nullptr);
 }
@@ -776,9 +789,59 @@ void TCustomSmtpClient::Vrfy() {
 }
 
 std::string TCustomSmtpClient::MailFromLine() const {
-  const std::string parameters = singleLine(trimmed(MailParameters));
+  std::string parameters = singleLine(trimmed(MailParameters));
+  if (!FSizeParameter.empty()) parameters += (parameters.empty() ? "" : " ") + FSizeParameter;
   return "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">" +
          (parameters.empty() ? "" : " " + parameters);
+}
+
+bool TCustomSmtpClient::PrepareMessage() {
+  FSizeParameter.clear();
+  if (!FCompound || !(FSteps & stepBit(TSmtpStep::Data))) return true;
+  BeginMessage();
+  FMessageReady = true;
+  if (!FCapabilities.sizeOffered) return true;
+  std::uint64_t size = 0;
+  try {
+    size = MeasureMessage();
+  } catch (...) {
+    FMessageReady = false;
+    throw;
+  }
+  const std::uint64_t limit = FCapabilities.size;
+  if (limit == 0 || size <= limit) {
+    FSizeParameter = "SIZE=" + std::to_string(size);
+    return true;
+  }
+  // Rather than minutes of upload for a refusal at the end: nothing goes out.
+  const std::string text = "the message would be " + megabytes(size, true) +
+                           ", the server takes at most " + megabytes(limit, false);
+  DoDisplay("! " + text);
+  FailRequest(text, messageTooBig);
+  return false;
+}
+
+std::uint64_t TCustomSmtpClient::MeasureMessage() {
+  FMeasuring = true;
+  FMeasured = 0;
+  std::uint64_t stuffed = 0;
+  try {
+    bool more = true;
+    while (more) {
+      FSendBlock.clear();
+      more = FillSendBlock();
+      FMeasured += FSendBlock.size();
+    }
+  } catch (...) {
+    FMeasuring = false;
+    FSendBlock.clear();
+    throw;
+  }
+  stuffed = FStuffedDots;
+  FMeasuring = false;
+  FSendBlock.clear();
+  RewindMessage();
+  return FMeasured - stuffed;
 }
 
 std::string TCustomSmtpClient::RecipientLine(size_t index) const {
@@ -787,6 +850,7 @@ std::string TCustomSmtpClient::RecipientLine(size_t index) const {
 
 void TCustomSmtpClient::MailFrom() {
   FStep = TSmtpStep::MailFrom;
+  if (!PrepareMessage()) return;
   if (Pipelines()) return SendEnvelope();
   ExecCommand(rqMailFrom, MailFromLine(), {250}, nullptr);
 }
@@ -811,7 +875,6 @@ void TCustomSmtpClient::SendEnvelope() {
     QueueCommand(TSmtpStep::RcptTo, RecipientLine(i), {250, 251},
                  &TCustomSmtpClient::EnvelopeReplied);
   }
-  BeginMessage();
   QueueCommand(TSmtpStep::Data, "DATA", {354}, &TCustomSmtpClient::EnvelopeDataReplied);
   SendQueued(rqMailFrom);
 }
@@ -903,15 +966,13 @@ void TCustomSmtpClient::RecipientReplied() {
 void TCustomSmtpClient::Data() {
   CheckReady();
   CheckConnected();
-  BeginMessage();
+  if (!FMessageReady) BeginMessage();
+  FMessageReady = false;
   FStep = TSmtpStep::Data;
   ExecCommand(rqData, "DATA", {354}, &TCustomSmtpClient::DataReplied);
 }
 
 void TCustomSmtpClient::BeginMessage() {
-  FBodyLine = 0;
-  FMoreBody = true;
-  FCursor = -1;
   FHeader.clear();
   FHeader.push_back("From: " + singleLine(HdrFrom));
   FHeader.push_back("To: " + singleLine(HdrTo));
@@ -921,6 +982,14 @@ void TCustomSmtpClient::BeginMessage() {
   FHeader.push_back("Date: " + FormatMailDate(std::time(nullptr)));
   DoBuildHeader(FHeader);
   FHeader.push_back("");
+  RewindMessage();
+}
+
+void TCustomSmtpClient::RewindMessage() {
+  FBodyLine = 0;
+  FMoreBody = true;
+  FHeaderCursor = 0;
+  FStuffedDots = 0;
 }
 
 void TCustomSmtpClient::WriteMessage(const std::function<void(const std::string&)>& out) {
@@ -1001,8 +1070,8 @@ void TCustomSmtpClient::AbortData(const std::string& failure) {
 // Header and body lines into the send block until it is full; false once the body has ended.
 bool TCustomSmtpClient::FillSendBlock() {
   while (FSendBlock.size() < static_cast<size_t>(kSendBlockSize)) {
-    if (FCursor + 1 < static_cast<int>(FHeader.size())) {
-      AppendHeaderLine(FHeader[static_cast<size_t>(++FCursor)]);
+    if (FHeaderCursor < FHeader.size()) {
+      AppendHeaderLine(FHeader[FHeaderCursor++]);
       continue;
     }
     if (!FMoreBody) return false;
@@ -1045,7 +1114,10 @@ void TCustomSmtpClient::AppendBodyLine() {
                               strnlen(FBodyBuffer.data(), static_cast<size_t>(kBodyMaxLen)));
   for (std::string_view piece : splitBodyLine(text)) {
     const size_t start = FSendBlock.size();
-    if (!piece.empty() && piece[0] == '.') FSendBlock += '.';
+    if (!piece.empty() && piece[0] == '.') {
+      FSendBlock += '.';
+      ++FStuffedDots;
+    }
     FSendBlock += piece;
     FSendBlock += "\r\n";
     ShowBlockLines(start);
@@ -1053,6 +1125,7 @@ void TCustomSmtpClient::AppendBodyLine() {
 }
 
 void TCustomSmtpClient::ShowBlockLines(size_t from) {
+  if (FMeasuring) return;
   while (from < FSendBlock.size()) {
     const size_t end = FSendBlock.find("\r\n", from);
     if (end == std::string::npos) return;

@@ -109,7 +109,9 @@ class TCustomSmtpClient {
 
   std::string Host;
   std::string Port = "smtp";
-  std::string SignOn;  // argument of HELO; empty: this machine's host name
+  // The name HELO and EHLO give; empty: this machine's fully qualified name, else the address
+  // literal of the connection's own end.
+  std::string SignOn;
   std::string FromName;
   // After MAIL FROM's address, for instance "BODY=8BITMIME"; empty: nothing.
   std::string MailParameters;
@@ -196,6 +198,12 @@ class TCustomSmtpClient {
   virtual void DoBuildHeader(std::vector<std::string>& Header);
   // Makes the header and readies the body for DATA or WriteMessage.
   virtual void BeginMessage();
+  // Readies the body to be produced again from its first line, the header kept.
+  virtual void RewindMessage();
+  // The message is being measured, not sent: DoGetDataBlock may count the octets a block would
+  // hold with AddMeasured instead of making it.
+  bool Measuring() const { return FMeasuring; }
+  void AddMeasured(std::uint64_t octets) { FMeasured += octets; }
   virtual void DoSessionConnected(int Error);
   virtual void DoSessionClosed(int Error);
   virtual void WriteCommand(const std::string& Line);
@@ -253,6 +261,11 @@ class TCustomSmtpClient {
   void AuthReplied();
 
   std::string MailFromLine() const;
+  // RFC 1870: the octets DATA will send, stuffed dots and the final "." not counted.
+  std::uint64_t MeasureMessage();
+  // Makes the message before MAIL FROM and, when the server announced SIZE, measures it; false
+  // when it is too big and the request has ended.
+  bool PrepareMessage();
   std::string RecipientLine(size_t index) const;
   // MAIL FROM, every RCPT TO and DATA in one write, when the server pipelines.
   bool Pipelines() const;
@@ -308,7 +321,8 @@ class TCustomSmtpClient {
   // The refusal of a pipelined MAIL FROM, or of every recipient, that ends the message.
   int FEnvelopeOutcome = 0;
   TSmtpStep FEnvelopeRefusedBy = TSmtpStep::None;
-  int FCursor = 0;
+  int FCursor = 0;                        // the recipient in progress
+  size_t FHeaderCursor = 0;               // the next header line to send
   std::vector<std::string> FAuthAnswers;  // what AUTH answers to the server's next challenges
   std::vector<std::string> FHeader;
   int FBodyLine = 0;
@@ -318,6 +332,11 @@ class TCustomSmtpClient {
   std::vector<char> FHeaderBuffer;
   std::string FSendBlock;
   std::string FShownLine;
+  bool FMessageReady = false;  // made at MAIL FROM, for DATA to send
+  std::string FSizeParameter;
+  bool FMeasuring = false;
+  std::uint64_t FMeasured = 0;
+  std::uint64_t FStuffedDots = 0;
 };
 
 }  // namespace zelvaro::net

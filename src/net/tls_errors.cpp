@@ -18,6 +18,7 @@ constexpr TlsErrorEntry kTexts[] = {
     {tlsSetupFailed, "TLS could not be set up"},
     {tlsProtocolError, "TLS connection broken"},
     {authNotOffered, "Server offers no login mechanism that can be used"},
+    {messageTooBig, "Message too big for the server"},
 };
 
 }  // namespace

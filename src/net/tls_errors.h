@@ -27,6 +27,9 @@ inline constexpr int tlsProtocolError = 30007;
 // A user is set and the server offers none of the login mechanisms asked for (or no AUTH).
 inline constexpr int authNotOffered = 30008;
 
+// The server announced a SIZE limit the message exceeds: nothing of it was sent.
+inline constexpr int messageTooBig = 30009;
+
 // The fixed English text of one of the numbers above; "Not a TLS error" for any other.
 std::string TlsErrorText(int error);
 

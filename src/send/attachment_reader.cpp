@@ -1,6 +1,7 @@
 #include "send/attachment_reader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,6 +61,16 @@ size_t AttachmentReader::read(unsigned char* into, size_t count) {
 
 bool AttachmentReader::atEnd() {
   return !fill();
+}
+
+std::uint64_t AttachmentReader::unreadBytes() {
+  struct stat file {};
+  if (::fstat(fd_, &file) != 0) fail("read", errno);
+  const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+  if (position < 0) fail("read", errno);
+  const auto taken = static_cast<std::uint64_t>(position) - (end_ - begin_);
+  const auto size = static_cast<std::uint64_t>(file.st_size);
+  return size > taken ? size - taken : 0;
 }
 
 void AttachmentReader::close() {

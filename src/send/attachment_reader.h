@@ -4,6 +4,7 @@
 // the last byte has been read. Every failure throws core::EInOutError, which names the file and
 // the reason.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,8 @@ class AttachmentReader {
   size_t read(unsigned char* into, size_t count);
   // True once every byte has been read (an empty file is at its end at once).
   bool atEnd();
+  // The bytes not yet read, from the file's size.
+  std::uint64_t unreadBytes();
   void close();
   bool isOpen() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }

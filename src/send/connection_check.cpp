@@ -88,7 +88,7 @@ void failed(CheckReport& report, const TSmtpCli& client, int error, const std::s
     report.lines.push_back("Sender refused: " + client.FromName + " " + message);
     cause = senderRefusedCause(client.FromName, !client.Username.empty());
   } else {
-    report.lines.push_back("Failed: " + std::to_string(error) + " " + message);
+    report.lines.push_back("Failed: " + failureText(error, message));
   }
   if (!cause.text.empty()) report.lines.push_back(cause.text);
 }
@@ -116,7 +116,6 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
     report.lines.push_back(problem);
     return verdict(std::move(report), false);
   }
-  if (!client.GreetsWithEhlo()) client.SignOn = server.host;
   CheckRun run(client, options);
   int error = run.run(&net::TCustomSmtpClient::Open);
   if (run.greeting()) report.lines.push_back("Greeting: " + *run.greeting());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "net/smtp_reply.h"
 #include "net/tls_errors.h"
 #include "platform/socketerrors.h"
 
@@ -31,6 +32,16 @@ FailureCause stop(std::string text) {
 }
 
 }  // namespace
+
+std::string failureText(int error, const std::string& message) {
+  const net::ReplyCode reply = net::parseReplyCode(message);
+  if (reply.wellFormed && reply.code == error) return message;
+  const std::string number = "#" + std::to_string(error) + ")";
+  if (message.find(number) != std::string::npos) return message;
+  const bool socket = error >= 10000 && error < 12000;
+  return (message.empty() ? platform::SocketErrorText(error) : message) +
+         (socket ? " (Winsock error " : " (error ") + number;
+}
 
 FailureCause failureCause(int error, const std::string& reply, const std::string& host) {
   const std::string ports = "set Security to STARTTLS (port 587) or TLS (port 465)";

@@ -14,6 +14,10 @@ struct FailureCause {
   bool stopsSession = false;
 };
 
+// A failure as the log, the journal and the operator read it: a server's reply once, as the
+// server wrote it; a failure of our own in words with its number in brackets.
+std::string failureText(int error, const std::string& message);
+
 // `error` is what the request ended with (a reply code, a socket or TLS error number),
 // `reply` its reply line or error text, `host` the server's name.
 FailureCause failureCause(int error, const std::string& reply, const std::string& host);

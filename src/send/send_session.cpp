@@ -292,8 +292,12 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     }
   }
 
-  if (!outcome.ok()) {
-    const std::string reason = std::to_string(outcome.error) + " " + outcome.message;
+  if (outcome.error == net::messageTooBig) {
+    const std::string reason = "not mailed: " + outcome.message;
+    fail(slot, reason);
+    journalOutcome(slot, reason);
+  } else if (!outcome.ok()) {
+    const std::string reason = failureText(outcome.error, outcome.message);
     FailureCause cause = failureCause(outcome.error, outcome.message, server.host);
     if (cause.text.empty() && refusedSender(outcome)) {
       // The return address is at fault, not the player: nobody else would be taken either.

@@ -37,8 +37,6 @@ void SendSession::beginTransaction(const core::ServerAddress& server) {
 void SendSession::startOpen() {
   _smtp.Host = server_.host;
   _smtp.Port = server_.port;
-  // A secure session's EHLO names this machine, never the server itself.
-  _smtp.SignOn = _smtp.GreetsWithEhlo() ? std::string() : server_.host;
   start(&net::TCustomSmtpClient::Open);
 }
 

@@ -31,6 +31,15 @@ void copyLine(const std::string& text, char* buffer, int size) {
   buffer[length] = '\0';
 }
 
+// The base64 lines of `bytes` with their CR LFs: 45 bytes a line of 60 characters, and one
+// empty line for an empty file.
+std::uint64_t base64WireOctets(std::uint64_t bytes) {
+  const std::uint64_t perLine = kBase64BytesPerLine;
+  if (bytes == 0) return 2;
+  const std::uint64_t rest = bytes % perLine;
+  return bytes / perLine * (perLine / 3 * 4 + 2) + (rest == 0 ? 0 : (rest + 2) / 3 * 4 + 2);
+}
+
 }  // namespace
 
 EmailFileList& EmailFileList::operator=(const std::vector<std::string>& lines) {
@@ -60,12 +69,6 @@ void TSmtpCli::MailFrom() {
 }
 
 void TSmtpCli::BeginMessage() {
-  TextPartPending = true;
-  AttachmentIndex = 0;
-  TextLineNumber = 0;
-  AttachmentOpen = false;
-  PendingLines.clear();
-  if (AttachmentFile.isOpen()) AttachmentFile.close();
   const std::string encoding = TextTransferEncoding();
   QuotedPrintableText = encoding == "quoted-printable";
   PlainTextEncoding = encoding;
@@ -76,14 +79,26 @@ void TSmtpCli::BeginMessage() {
     std::tm local{};
     localtime_r(&now, &local);
     MimeBoundary = mimeBoundary(local, net::systemRandom64());
+  }
+  TCustomSmtpClient::BeginMessage();
+}
+
+void TSmtpCli::RewindMessage() {
+  TextPartPending = true;
+  AttachmentIndex = 0;
+  TextLineNumber = 0;
+  AttachmentOpen = false;
+  PendingLines.clear();
+  if (AttachmentFile.isOpen()) AttachmentFile.close();
+  if (!MimeBoundary.empty()) {
     PendingLines = {"This is a multipart MIME message.",
                     "",
                     "--" + MimeBoundary,
                     "Content-Type: text/plain; charset=\"" + net::singleLine(CharSet) + "\"",
-                    "Content-Transfer-Encoding: " + encoding,
+                    "Content-Transfer-Encoding: " + PlainTextEncoding,
                     ""};
   }
-  TCustomSmtpClient::BeginMessage();
+  TCustomSmtpClient::RewindMessage();
 }
 
 bool TSmtpCli::TextLine(int number, std::string& line) {
@@ -213,6 +228,11 @@ void TSmtpCli::DoGetData(int, char* MsgLine, bool& More, int MaxLen) {
 // engine's send block, a block's worth at a time.
 bool TSmtpCli::DoGetDataBlock(std::string& Block, size_t Limit) {
   if (!AttachmentOpen || !PendingLines.empty() || TextPartPending) return false;
+  if (Measuring()) {
+    AddMeasured(base64WireOctets(AttachmentFile.unreadBytes()));
+    EndAttachment();
+    return true;
+  }
   bool more = true;
   while (more && Block.size() < Limit) {
     EncodeAttachmentLine(AttachmentFile, Block, more);

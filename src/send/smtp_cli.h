@@ -52,6 +52,7 @@ class TSmtpCli : public net::TCustomSmtpClient {
   // and the text's transfer encoding when it is not plain ASCII.
   void DoBuildHeader(std::vector<std::string>& Header) override;
   void BeginMessage() override;
+  void RewindMessage() override;
 
   virtual void OpenAttachment(AttachmentReader& file, const std::string& path);
   // Up to 45 bytes as one base64 line, appended to `line` (which may hold the lines before it);

@@ -115,12 +115,15 @@ TEST(TurnWatch, RetryScheduleAndFailureKinds) {
   // As sessions word it.
   for (const char* passing :
        {"Send failed: 451 4.3.0 Try again later", "Send failed: 11001 500 Host not found",
+        "Send failed: Host not found (Winsock error #11001)",
         "Recipient refused:\"a5@x.org\" 450 mailbox busy", "not mailed, orion.m2 is for 2425"}) {
     EXPECT_EQ(failureKindOfReason(passing), FailureKind::Passing) << passing;
   }
   for (const char* lasting :
        {"Send failed: 535 5.7.8 Authentication failed", "Recipient refused:\"b4@x.org\" 550 no",
-        "Invalid address: bob 4@x.org", "no address to mail to"}) {
+        "Invalid address: bob 4@x.org", "no address to mail to",
+        "Send failed: Cannot open attachment (error #10022)",
+        "not mailed: the message would be 53.2 MB, the server takes at most 50 MB"}) {
     EXPECT_EQ(failureKindOfReason(lasting), FailureKind::Lasting) << lasting;
   }
 }

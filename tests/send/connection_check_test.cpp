@@ -57,7 +57,7 @@ TEST(ConnectionCheck, AFailureComesWithItsCause) {
   const CheckReport report = checkConnection(settings);
   EXPECT_FALSE(report.ok);
   EXPECT_EQ(report.lines.front(), "Connection check failed.");
-  EXPECT_NE(joined(report).find("Failed: 530 530 5.7.0 Must issue a STARTTLS command first\nthis "
+  EXPECT_NE(joined(report).find("Failed: 530 5.7.0 Must issue a STARTTLS command first\nthis "
                                 "server wants an encrypted connection: set Security to STARTTLS\n"),
             std::string::npos)
       << joined(report);

@@ -35,12 +35,11 @@ TEST_F(SendSessionAccountTest, ALoginRefusalStopsAtTheFirstPlayerWithItsCause) {
   const std::string cause = "The server wants a login: set User and the password in Settings.";
   EXPECT_EQ(loggedSteps(), test::concat({{gameLine(), "Sending to:2/3"},
                                          entryLines("Ann", "ann@example.org", {}),
-                                         {"Send failed: 530 530 5.7.0 Authentication required",
-                                          cause, "Not mailed: the session stopped at player #1"}}));
-  EXPECT_EQ(
-      session.failures(),
-      (Lines{"Player #1: Send failed: 530 530 5.7.0 Authentication required", "Player #1: " + cause,
-             "Player #2: Not mailed: the session stopped at player #1"}));
+                                         {"Send failed: 530 5.7.0 Authentication required", cause,
+                                          "Not mailed: the session stopped at player #1"}}));
+  EXPECT_EQ(session.failures(), (Lines{"Player #1: Send failed: 530 5.7.0 Authentication required",
+                                       "Player #1: " + cause,
+                                       "Player #2: Not mailed: the session stopped at player #1"}));
   EXPECT_TRUE(server.finished()) << "one connection only";
 }
 
@@ -107,14 +106,14 @@ TEST_F(SendSessionStopTest, ARefusedSender) {
 TEST_F(SendSessionStopTest, TooManyLoginAttempts) {
   const std::string refusal = "454 4.7.0 Too many login attempts, please try again later";
   ehlo("AUTH PLAIN").reply(refusal).reply("221 bye").close();
-  expectStoppedAtAnn("Send failed: 454 " + refusal, failureCause(454, refusal, "").text);
+  expectStoppedAtAnn("Send failed: " + refusal, failureCause(454, refusal, "").text);
 }
 
 TEST_F(SendSessionStopTest, AStalledTlsHandshake) {
   host.settingsValue.account.user.clear();
   host.settingsValue.account.security = "starttls";
   ehlo("STARTTLS").reply("220 2.0.0 Ready to start TLS").expectClose();
-  expectStoppedAtAnn("Send failed: 10060 Connection timed out",
+  expectStoppedAtAnn("Send failed: Connection timed out (Winsock error #10060)",
                      failureCause(platform::WSAETIMEDOUT, "", "").text, 300);
 }
 
@@ -132,6 +131,18 @@ TEST_F(SendSessionAccountTest, NoLoginInClearBeyondThisMachine) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("ran"))) << "not even the password is fetched";
 }
 
+// A reply appears once, as the server wrote it; a failure of our own in words with its number.
+TEST(FailureText, SaysEachNumberOnce) {
+  EXPECT_EQ(failureText(535, "535 5.7.8 Authentication failed"), "535 5.7.8 Authentication failed");
+  EXPECT_EQ(failureText(10061, "Connection refused (Winsock error #10061)"),
+            "Connection refused (Winsock error #10061)");
+  EXPECT_EQ(failureText(10022, "Cannot open attachment"),
+            "Cannot open attachment (Winsock error #10022)");
+  EXPECT_EQ(failureText(10060, ""), "Connection timed out (Winsock error #10060)");
+  EXPECT_EQ(failureText(30008, "Server offers no login mechanism that can be used: no AUTH"),
+            "Server offers no login mechanism that can be used: no AUTH (error #30008)");
+}
+
 TEST(FailureCause, NamesTheSettingToChange) {
   auto cause = [](int error, const std::string& reply) {
     return failureCause(error, reply, "smtp.example.org");
@@ -145,7 +156,7 @@ TEST(FailureCause, NamesTheSettingToChange) {
   EXPECT_NE(cause(550, "550 5.7.30 Basic authentication is not supported").text.find("OAuth2"),
             std::string::npos);
   EXPECT_EQ(cause(net::tlsHostNameMismatch,
-                  "500 Server certificate is for another host name: certificate is for "
+                  "Server certificate is for another host name: certificate is for "
                   "other.example (TLS error #30003)")
                 .text,
             "The certificate of smtp.example.org was refused (certificate is for other.example): "

@@ -71,8 +71,7 @@ TEST_F(SendSessionFailureTest, ARefusedConnection) {
   };
   server.acceptMessage();
   SendSession session(host, kTiming);
-  expectAnnFailedAndBobMailed(session,
-                              {"Send failed: 10061 500 Connection refused (Winsock error #10061)"});
+  expectAnnFailedAndBobMailed(session, {"Send failed: Connection refused (Winsock error #10061)"});
 }
 
 TEST_F(SendSessionFailureTest, ARefusedRecipientKeepsTheConnectionForTheNext) {
@@ -81,7 +80,7 @@ TEST_F(SendSessionFailureTest, ARefusedRecipientKeepsTheConnectionForTheNext) {
   server.line("250 queued").reply("221 bye").close();
   SendSession session(host, kTiming);
   expectAnnFailedAndBobMailed(session, {"Recipient refused:\"ann@example.org\" 550 no such user",
-                                        "Send failed: 550 550 no such user"});
+                                        "Send failed: 550 no such user"});
   EXPECT_TRUE(test::inOrder(server.transcript(), {"S: 550 no such user", "C: RSET", "C: DATA"}));
   EXPECT_EQ(std::count(server.transcript().begin(), server.transcript().end(), "C: DATA"), 1)
       << "no DATA after a refusal";
@@ -134,9 +133,11 @@ TEST_F(SendSessionFailureTest, NoServerSetFailsEveryEntryAtOnce) {
   SendSession session(host, kTiming);
   EXPECT_FALSE(session.run());
   const test::Lines steps = loggedSteps();
-  EXPECT_EQ(std::count_if(
-                steps.begin(), steps.end(),
-                [](const std::string& line) { return line.rfind("Send failed: 10022 ", 0) == 0; }),
+  EXPECT_EQ(std::count_if(steps.begin(), steps.end(),
+                          [](const std::string& line) {
+                            return line.rfind("Send failed: ", 0) == 0 &&
+                                   line.ends_with("(Winsock error #10022)");
+                          }),
             2)
       << testing::PrintToString(steps);
   EXPECT_EQ(host.overall, (std::vector<int>{0, 50, 100, 100}));
@@ -154,8 +155,9 @@ TEST_F(SendSessionFailureTest, TheProgramEndingStopsTheSessionInOrder) {
   SendSession session(host, kTiming);
   EXPECT_FALSE(session.run());
   const test::Lines steps = loggedSteps();
-  EXPECT_TRUE(test::inOrder(steps, {"Recipient:Ann email(s):ann@example.org",
-                                    "Send failed: 10004 Interrupted system call"}));
+  EXPECT_TRUE(
+      test::inOrder(steps, {"Recipient:Ann email(s):ann@example.org",
+                            "Send failed: Interrupted system call (Winsock error #10004)"}));
   EXPECT_FALSE(test::inOrder(steps, {"Recipient:Bob email(s):bob@example.org"}));
   EXPECT_EQ(host.sendEnabled, (std::vector<bool>{false, true}));
   platform::setApplicationTerminating(false);

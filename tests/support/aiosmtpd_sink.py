@@ -6,7 +6,7 @@ Usage: aiosmtpd_sink.py OUTDIR [OPTION=VALUE]...
 Options: security=starttls|require-starttls|tls (with cert= and key=, PEM files), user= and
 password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well),
 sender=ADDRESS (every other MAIL FROM is refused with "553 5.7.1 Sender address rejected: not
-owned by user", as Postfix does for a login's foreign address), refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
+owned by user", as Postfix does for a login's foreign address), sizelimit=N (SIZE announced with that limit), refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
 as a busy server does, and not written).
 
 Prints the port on the first line of standard output once it listens, and runs until its
@@ -122,6 +122,8 @@ async def main():
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(options["cert"], options["key"])
     settings = {"hostname": "aiosmtpd.test"}
+    if "sizelimit" in options:
+        settings.update(data_size_limit=int(options["sizelimit"]))
     if security in ("starttls", "require-starttls"):
         settings.update(tls_context=context, require_starttls=security == "require-starttls")
     if "user" in options:
