@@ -107,7 +107,7 @@ TEST_F(SendSessionFailureTest, ARefusedAddressBesideAnAcceptedOneIsReported) {
 
 // A server that stops answering would cost every further player as long: the session stops.
 TEST_F(SendSessionFailureTest, AServerThatStopsAnsweringStopsTheSession) {
-  const Lines stopped = {"Send failed: 10060 Connection timed out",
+  const Lines stopped = {"Send failed: Connection timed out (Winsock error #10060)",
                          failureCause(platform::WSAETIMEDOUT, "", "").text,
                          "Not mailed: the session stopped at player #1"};
   // Ann's server takes the connection and says nothing, ever.
