@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "net/sasl.h"
 #include "net/smtp_date.h"
 #include "net/smtp_reply.h"
 #include "net/smtp_text.h"
@@ -41,10 +42,18 @@ std::string greetingName(TCustomWSocket& socket) {
 
 constexpr const char* kHiddenSecret = "********";
 
-// The login's strings are overwritten once sent, so no copy of the password outlives its use.
-void forgetSecretCopy(std::string& text) {
-  platform::wipeBytes(text.data(), text.size());
-  text.clear();
+std::optional<SaslMechanism> wantedSasl(TSmtpAuthType type) {
+  switch (type) {
+    case TSmtpAuthType::Plain:
+      return SaslMechanism::Plain;
+    case TSmtpAuthType::Login:
+      return SaslMechanism::Login;
+    case TSmtpAuthType::XOAuth2:
+      return SaslMechanism::XOAuth2;
+    case TSmtpAuthType::Auto:
+      break;
+  }
+  return std::nullopt;
 }
 
 // "53.2 MB": a message's size rounded up, a limit's down, so that one over the limit never
@@ -132,6 +141,7 @@ TCustomSmtpClient::TCustomSmtpClient()
 }
 
 TCustomSmtpClient::~TCustomSmtpClient() {
+  wipeSecrets(FAuthAnswers);
   // Nothing the socket reports while it goes may reach a half-destroyed client.
   FSocket->OnSessionClosed = nullptr;
   FSocket->OnDataAvailable = nullptr;
@@ -317,7 +327,7 @@ void TCustomSmtpClient::WriteLine(const std::string& line, const std::string& sh
   if (FSocket->State() == wsConnected) {
     std::string wire = line + "\r\n";
     FSocket->SendText(wire);
-    if (shown != line) forgetSecretCopy(wire);
+    if (shown != line) wipeSecret(wire);
     return;
   }
   // No reply can come for a line that never went out: the connection is gone, so the request
@@ -708,57 +718,31 @@ void TCustomSmtpClient::SslHandshakeDone(int error) {
 void TCustomSmtpClient::Auth() {
   FStep = TSmtpStep::Auth;
   const std::vector<std::string>& offered = FCapabilities.authMechanisms;
-  auto offers = [&](const char* name) {
-    return std::find(offered.begin(), offered.end(), name) != offered.end();
-  };
-  const char* mechanism = nullptr;
-  switch (AuthType) {
-    case TSmtpAuthType::Auto:
-      mechanism = offers("PLAIN") ? "PLAIN" : offers("LOGIN") ? "LOGIN" : nullptr;
-      break;
-    case TSmtpAuthType::Plain:
-      mechanism = offers("PLAIN") ? "PLAIN" : nullptr;
-      break;
-    case TSmtpAuthType::Login:
-      mechanism = offers("LOGIN") ? "LOGIN" : nullptr;
-      break;
-    case TSmtpAuthType::XOAuth2:
-      mechanism = offers("XOAUTH2") ? "XOAUTH2" : nullptr;
-      break;
-  }
-  if (mechanism == nullptr) {
+  const std::optional<SaslMechanism> mechanism = chooseSasl(wantedSasl(AuthType), offered);
+  if (!mechanism) {
     std::string list;
     for (const std::string& name : offered) list += " " + name;
     return FailSecurely(authNotOffered,
                         list.empty() ? "the server offers no AUTH" : "the server offers" + list);
   }
-  const std::string name = mechanism;
-  FAuthAnswers.clear();
-  if (name == "PLAIN") {
-    std::string plain = std::string(1, '\0') + Username + '\0' + Password;
-    std::string line = "AUTH PLAIN " + base64Line(plain);
-    forgetSecretCopy(plain);
+  wipeSecrets(FAuthAnswers);
+  FAuthAnswers = saslAnswers(*mechanism, Username, Password);
+  const std::string name = saslName(*mechanism);
+  if (*mechanism == SaslMechanism::Plain) {
+    std::string line = "AUTH PLAIN " + FAuthAnswers.front();
+    wipeSecrets(FAuthAnswers);
     ExecCommand(rqOpen, line, {235}, &TCustomSmtpClient::AuthReplied,
                 std::string("AUTH PLAIN ") + kHiddenSecret);
-    return forgetSecretCopy(line);
+    return wipeSecret(line);
   }
-  if (name == "LOGIN") {
-    FAuthAnswers = {base64Line(Username), base64Line(Password)};
-  } else {
-    // The token goes after the 334 on a line of its own: tokens run past a command line's
-    // length.
-    FAuthAnswers = {base64Line("user=" + Username +
-                               "\x01"
-                               "auth=Bearer " +
-                               Password + "\x01\x01")};
-  }
+  // XOAUTH2's token goes after the 334 on a line of its own: tokens run past a command line's
+  // length.
   ExecCommand(rqOpen, "AUTH " + name, {235, 334}, &TCustomSmtpClient::AuthReplied);
 }
 
 void TCustomSmtpClient::AuthReplied() {
   if (FOutcome != 0 || FReplyCode != 334) {
-    for (std::string& answer : FAuthAnswers) forgetSecretCopy(answer);
-    FAuthAnswers.clear();
+    wipeSecrets(FAuthAnswers);
     return DoRequestDone(FOutcome);
   }
   SetState(scContinuing, false);
@@ -767,10 +751,11 @@ void TCustomSmtpClient::AuthReplied() {
     // empty line asks for the final reply.
     return ExecCommand(rqOpen, "", {235}, &TCustomSmtpClient::AuthReplied);
   }
-  std::string answer = std::move(FAuthAnswers.front());
+  std::string answer = FAuthAnswers.front();
+  wipeSecret(FAuthAnswers.front());
   FAuthAnswers.erase(FAuthAnswers.begin());
   ExecCommand(rqOpen, answer, {235, 334}, &TCustomSmtpClient::AuthReplied, kHiddenSecret);
-  forgetSecretCopy(answer);
+  wipeSecret(answer);
 }
 
 // ---- single commands ----

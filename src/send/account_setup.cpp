@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "net/sasl.h"
 #include "send/credentials.h"
 
 namespace zelvaro::send {
@@ -57,8 +58,7 @@ bool isLoopbackHost(std::string host) {
 }  // namespace
 
 void forgetSecret(std::string& secret) {
-  std::fill(secret.begin(), secret.end(), '\0');
-  secret.clear();
+  net::wipeSecret(secret);
 }
 
 std::string applyAccount(net::TCustomSmtpClient& client, const core::Settings& settings,
