@@ -107,26 +107,35 @@ std::string authText(MailAuth auth) {
   return wordOfValue(kAuthWords, auth);
 }
 
+ServerAddress splitServerAddress(const std::string& server, const std::string& defaultPort) {
+  if (!server.empty() && server.front() == '[') {
+    size_t close = server.find(']');
+    if (close != std::string::npos) {
+      std::string port = server.substr(close + 1);
+      bool hasPort = port.size() > 1 && port.front() == ':';
+      return {server.substr(1, close - 1), hasPort ? port.substr(1) : defaultPort};
+    }
+  }
+  size_t colon = server.find(':');
+  if (colon == std::string::npos || server.find(':', colon + 1) != std::string::npos) {
+    return {server, defaultPort};
+  }
+  std::string port = server.substr(colon + 1);
+  return {server.substr(0, colon), port.empty() ? defaultPort : port};
+}
+
 ServerAddress Settings::serverAddress() const {
   // The submission ports the providers publish; plain SMTP keeps its service name.
   const MailSecurity mode = securityFromText(account.security).value_or(MailSecurity::None);
   const std::string smtp = mode == MailSecurity::StartTls ? "587"
                            : mode == MailSecurity::Tls    ? "465"
                                                           : "smtp";
-  if (!server.empty() && server.front() == '[') {
-    size_t close = server.find(']');
-    if (close != std::string::npos) {
-      std::string port = server.substr(close + 1);
-      bool hasPort = port.size() > 1 && port.front() == ':';
-      return {server.substr(1, close - 1), hasPort ? port.substr(1) : smtp};
-    }
-  }
-  size_t colon = server.find(':');
-  if (colon == std::string::npos || server.find(':', colon + 1) != std::string::npos) {
-    return {server, smtp};
-  }
-  std::string port = server.substr(colon + 1);
-  return {server.substr(0, colon), port.empty() ? smtp : port};
+  return splitServerAddress(server, smtp);
+}
+
+ServerAddress OrdersMailbox::address() const {
+  const MailSecurity mode = securityFromText(security).value_or(MailSecurity::Tls);
+  return splitServerAddress(server, mode == MailSecurity::Tls ? "993" : "143");
 }
 
 std::string settingsFilePath() {
@@ -186,6 +195,14 @@ void loadOptions(const std::string& path, Settings& settings) {
   settings.account.auth = readOptional(path, "auth", "auto");
   settings.account.passwordCommand = readOptional(path, "passwordcommand", "");
   settings.account.caFile = readOptional(path, "cafile", "");
+  OrdersMailbox& mailbox = settings.mailbox;
+  mailbox.server = readOptional(path, "imapserver", "");
+  mailbox.security = readOptional(path, "imapsecurity", "tls");
+  mailbox.user = readOptional(path, "imapuser", "");
+  mailbox.passwordCommand = readOptional(path, "imappasswordcommand", "");
+  mailbox.auth = readOptional(path, "imapauth", "auto");
+  mailbox.folder = readOptional(path, "imapfolder", "INBOX");
+  mailbox.doneFolder = readOptional(path, "imapdone", "Zelvaro");
 }
 
 void loadLayout(const std::string& path, Settings& settings) {
@@ -224,7 +241,14 @@ void writeMailOptions(const std::string& path, const Settings& settings) {
                    {"user", settings.account.user},
                    {"auth", settings.account.auth},
                    {"passwordcommand", settings.account.passwordCommand},
-                   {"cafile", settings.account.caFile}});
+                   {"cafile", settings.account.caFile},
+                   {"imapserver", settings.mailbox.server},
+                   {"imapsecurity", settings.mailbox.security},
+                   {"imapuser", settings.mailbox.user},
+                   {"imappasswordcommand", settings.mailbox.passwordCommand},
+                   {"imapauth", settings.mailbox.auth},
+                   {"imapfolder", settings.mailbox.folder},
+                   {"imapdone", settings.mailbox.doneFolder}});
 }
 
 }  // namespace zelvaro::core

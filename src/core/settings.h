@@ -41,6 +41,22 @@ struct MailAccount {
   bool operator==(const MailAccount&) const = default;
 };
 
+// Where players' orders arrive: the host's mailbox over IMAP. No server: no mailbox. The login
+// is the SMTP account's where no user of its own is set; `cafile` serves both.
+struct OrdersMailbox {
+  std::string server;            // "host" or "host:port"
+  std::string security = "tls";  // "tls" (993), "starttls" (143), "none" (loopback only)
+  std::string user;              // empty: the SMTP user
+  std::string passwordCommand;   // empty: see send/mailbox_account.h
+  std::string auth = "auto";
+  std::string folder = "INBOX";        // where orders arrive
+  std::string doneFolder = "Zelvaro";  // judged mail goes here, refused mail into its Rejected
+  bool operator==(const OrdersMailbox&) const = default;
+
+  // The server split at its colon; without a port, 993 for tls, else 143.
+  ServerAddress address() const;
+};
+
 struct WindowGeometry {
   int left = 197;
   int top = 107;
@@ -68,12 +84,17 @@ struct Settings {
   int split = 5;                                     // tenths of the width for the left part
   RecentGames recentGames;
   MailAccount account;
+  OrdersMailbox mailbox;
 
   // "host:port" split at its colon; without one (or for a bare IPv6 address) the port is the
   // one that goes with the security: the SMTP service, 587 for STARTTLS, 465 for TLS.
   // "[v6-address]:port" is understood too.
   ServerAddress serverAddress() const;
 };
+
+// "host:port" split at its colon (a bare IPv6 address has none; "[v6-address]:port" is
+// understood); without a port, `defaultPort`.
+ServerAddress splitServerAddress(const std::string& server, const std::string& defaultPort);
 
 // zelvaro.cfg in the settings folder.
 std::string settingsFilePath();
@@ -102,7 +123,7 @@ void loadLayout(const std::string& path, Settings& settings);
 // recent games, appending the keys that are missing.
 void saveSettings(const std::string& path, const Settings& settings);
 // Writes what the settings dialog edits: server, email, defalias, logging, logfile, overwrite,
-// then security, user, auth, passwordcommand and cafile.
+// then security, user, auth, passwordcommand and cafile, then the orders mailbox's imap keys.
 void writeMailOptions(const std::string& path, const Settings& settings);
 
 }  // namespace zelvaro::core
