@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <stdexcept>
 
 #include "net/imap_limits.h"
@@ -36,6 +37,20 @@ std::optional<std::uint64_t> numberOf(const ImapItem& item) {
 
 bool startsWith(const std::string& text, const char* prefix) {
   return text.rfind(prefix, 0) == 0;
+}
+
+std::string upperCased(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<ImapItem> itemsOf(const ImapResponse& response, const char* what) {
+  std::optional<std::vector<ImapItem>> items = parseImapItems(response.text, response.literals);
+  if (!items) {
+    throw std::runtime_error(std::string("Unreadable ") + what + ": " +
+                             printableText(response.line));
+  }
+  return std::move(*items);
 }
 
 }  // namespace
@@ -127,11 +142,11 @@ bool ImapClient::hasCapability(const std::string& name) const {
 void ImapClient::setState(State state) {
   state_ = state;
   const bool waiting = state != State::Closed && state != State::Ready && state != State::Idle;
+  // Each call starts the limit afresh: it counts silence, not the length of a large FETCH.
+  stallTimer_.setEnabled(false);
   if (waiting) {
     stallTimer_.setInterval(stallTimeLimitMs);
     stallTimer_.setEnabled(true);
-  } else {
-    stallTimer_.setEnabled(false);
   }
 }
 
@@ -266,7 +281,7 @@ void ImapClient::dataAvailable() {
   std::array<char, kReceiveChunk> buffer;
   const int count = socket_->Receive(buffer.data(), static_cast<int>(buffer.size()));
   if (count <= 0) return;
-  if (state_ != State::Idle && state_ != State::Ready) setState(state_);  // progress: new limit
+  if (state_ != State::Idle && state_ != State::Ready) setState(state_);
   reader_.feed(std::string_view(buffer.data(), static_cast<size_t>(count)));
   while (std::optional<ImapResponse> response = reader_.next()) {
     if (onTrace) onTrace("< " + printableText(response->line));
@@ -301,8 +316,7 @@ void ImapClient::keepCapabilities(const std::string& words) {
   size_t at = 0;
   while (at < words.size()) {
     const size_t end = std::min(words.find(' ', at), words.size());
-    std::string word = words.substr(at, end - at);
-    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string word = upperCased(words.substr(at, end - at));
     if (!word.empty()) capabilities_.insert(word);
     at = end + 1;
   }
@@ -337,61 +351,60 @@ void ImapClient::handleUntagged(ImapResponse& response) {
     --exists_;
     return;
   }
-  if (keyword == "SEARCH" && state_ == State::Search) {
-    const auto items = parseImapItems(response.text, response.literals);
-    if (!items) throw std::runtime_error("Unreadable SEARCH: " + printableText(response.line));
-    for (const ImapItem& item : *items) {
-      const std::optional<std::uint64_t> uid = numberOf(item);
-      if (uid && *uid >= searchFirst_ && *uid <= UINT32_MAX) {
-        foundUids_.push_back(static_cast<std::uint32_t>(*uid));
-      }
+  if (keyword == "SEARCH" && state_ == State::Search) return keepSearch(response);
+  if (keyword == "LIST" && state_ == State::List) return keepFolder(response);
+  if (keyword == "FETCH" && state_ == State::Fetch) return deliverFetched(response);
+}
+
+void ImapClient::keepSearch(const ImapResponse& response) {
+  for (const ImapItem& item : itemsOf(response, "SEARCH")) {
+    const std::optional<std::uint64_t> uid = numberOf(item);
+    if (uid && *uid >= searchFirst_ && *uid <= UINT32_MAX) {
+      foundUids_.push_back(static_cast<std::uint32_t>(*uid));
     }
-    return;
   }
-  if (keyword == "LIST" && state_ == State::List) {
-    const auto items = parseImapItems(response.text, response.literals);
-    if (!items || items->size() != 3 || (*items)[0].type != ImapItem::Type::List) {
-      throw std::runtime_error("Unreadable LIST: " + printableText(response.line));
-    }
-    ImapFolder folder;
-    for (const ImapItem& flag : (*items)[0].items) {
-      std::string name = flag.text;
-      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (name == "\\noselect" || name == "\\nonexistent") folder.selectable = false;
-    }
-    const ImapItem& separator = (*items)[1];
-    if (separator.type == ImapItem::Type::String && separator.text.size() == 1) {
-      folder.separator = separator.text[0];
-    }
-    folder.name = (*items)[2].text;
-    folders_.push_back(std::move(folder));
-    return;
+}
+
+void ImapClient::keepFolder(const ImapResponse& response) {
+  const std::vector<ImapItem> items = itemsOf(response, "LIST");
+  if (items.size() != 3 || items[0].type != ImapItem::Type::List) {
+    throw std::runtime_error("Unreadable LIST: " + printableText(response.line));
   }
-  if (keyword == "FETCH" && state_ == State::Fetch) {
-    const auto items = parseImapItems(response.text, response.literals);
-    if (!items || items->size() != 1 || (*items)[0].type != ImapItem::Type::List) {
-      throw std::runtime_error("Unreadable FETCH: " + printableText(response.line));
-    }
-    ImapFetched message;
-    bool hasUid = false;
-    const std::vector<ImapItem>& pairs = (*items)[0].items;
-    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
-      std::string name = pairs[i].text;
-      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      const ImapItem& value = pairs[i + 1];
-      if (name == "UID") {
-        const std::optional<std::uint64_t> uid = numberOf(value);
-        hasUid = uid && *uid <= UINT32_MAX;
-        if (hasUid) message.uid = static_cast<std::uint32_t>(*uid);
-      } else if (name == "RFC822.SIZE") {
-        message.size = numberOf(value).value_or(0);
-      } else if (startsWith(name, "BODY[")) {
-        message.bytes = value.text;
-      }
-    }
-    // A FETCH without UID is the server telling of flags changed elsewhere.
-    if (hasUid && onFetched) onFetched(*this, message);
+  ImapFolder folder;
+  for (const ImapItem& flag : items[0].items) {
+    const std::string name = upperCased(flag.text);
+    if (name == "\\NOSELECT" || name == "\\NONEXISTENT") folder.selectable = false;
   }
+  if (items[1].type == ImapItem::Type::String && items[1].text.size() == 1) {
+    folder.separator = items[1].text[0];
+  }
+  folder.name = items[2].text;
+  folders_.push_back(std::move(folder));
+}
+
+void ImapClient::deliverFetched(const ImapResponse& response) {
+  const std::vector<ImapItem> items = itemsOf(response, "FETCH");
+  if (items.size() != 1 || items[0].type != ImapItem::Type::List) {
+    throw std::runtime_error("Unreadable FETCH: " + printableText(response.line));
+  }
+  ImapFetched message;
+  bool hasUid = false;
+  const std::vector<ImapItem>& pairs = items[0].items;
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+    const std::string name = upperCased(pairs[i].text);
+    const ImapItem& value = pairs[i + 1];
+    if (name == "UID") {
+      const std::optional<std::uint64_t> uid = numberOf(value);
+      hasUid = uid && *uid <= UINT32_MAX;
+      if (hasUid) message.uid = static_cast<std::uint32_t>(*uid);
+    } else if (name == "RFC822.SIZE") {
+      message.size = numberOf(value).value_or(0);
+    } else if (startsWith(name, "BODY[")) {
+      message.bytes = value.text;
+    }
+  }
+  // A FETCH without UID is the server telling of flags changed elsewhere.
+  if (hasUid && onFetched) onFetched(*this, message);
 }
 
 void ImapClient::handleContinuation(const ImapResponse& response) {

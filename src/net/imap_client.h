@@ -168,6 +168,9 @@ class ImapClient {
   void stalled();
   void handle(ImapResponse& response);
   void handleUntagged(ImapResponse& response);
+  void keepSearch(const ImapResponse& response);
+  void keepFolder(const ImapResponse& response);
+  void deliverFetched(const ImapResponse& response);
   void handleContinuation(const ImapResponse& response);
   void handleTagged(const ImapResponse& response);
   void keepCapabilities(const std::string& words);
