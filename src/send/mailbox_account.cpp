@@ -1,6 +1,7 @@
 #include "send/mailbox_account.h"
 
 #include "net/sasl.h"
+#include "net/tls_errors.h"
 #include "send/credentials.h"
 
 namespace zelvaro::send {
@@ -22,6 +23,12 @@ std::optional<net::SaslMechanism> mechanismOf(core::MailAuth auth) {
 }
 
 }  // namespace
+
+std::string mailboxFailureHint(int error) {
+  if (net::IsTlsError(error)) return " (check imapsecurity, and cafile for a private CA)";
+  if (error >= 10000 && error < 20000) return " (check imapserver, and that the server is up)";
+  return "";
+}
 
 bool isLoopbackHost(const std::string& host) {
   return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0 ||

@@ -18,6 +18,10 @@ namespace zelvaro::send {
 std::string applyMailboxAccount(net::ImapClient& client, const core::Settings& settings,
                                 const std::function<void()>& whileWaiting = {});
 
+// After a failure with this error number of the client: the setting to look at, as " (check
+// ...)", or nothing where the server's own words say it.
+std::string mailboxFailureHint(int error);
+
 // A host name or address of this machine itself: the only place a password may go in clear.
 bool isLoopbackHost(const std::string& host);
 

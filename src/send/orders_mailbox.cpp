@@ -9,9 +9,9 @@
 #include "net/imap_client.h"
 #include "net/imap_limits.h"
 #include "net/sasl.h"
-#include "net/tls_errors.h"
 #include "platform/eventloop.h"
 #include "platform/paths.h"
+#include "send/imap_requests.h"
 #include "send/mailbox_account.h"
 
 namespace zelvaro::send {
@@ -62,41 +62,6 @@ void writeMark(const std::string& path, const std::string& key, const FolderMark
   lines.push_back(key + "\t" + std::to_string(mark.uidValidity) + "\t" +
                   std::to_string(mark.lastUid));
   core::writeAllLines(path, lines);
-}
-
-// Runs one request of the client at a time and waits for it with the event loop.
-class Requests {
- public:
-  explicit Requests(ImapClient& client) : client_(client) {
-    client_.onRequestDone = [this](ImapClient&, net::ImapRequest, int error) { error_ = error; };
-  }
-
-  int run(const std::function<void(ImapClient&)>& request) {
-    error_.reset();
-    try {
-      request(client_);
-    } catch (const std::exception&) {
-      client_.abort();
-      return net::imapProtocolError;
-    }
-    while (!error_ && !platform::applicationTerminating()) platform::waitMessage();
-    if (!error_) {
-      client_.abort();
-      return net::imapServerClosed;
-    }
-    return *error_;
-  }
-
- private:
-  ImapClient& client_;
-  std::optional<int> error_;
-};
-
-std::string hintFor(int error) {
-  if (net::IsTlsError(error)) return " (check imapsecurity, and cafile for a private CA)";
-  if (error == net::imapRefused) return "";
-  if (error >= 10000 && error < 20000) return " (check imapserver and that the server is up)";
-  return "";
 }
 
 class Pass {
@@ -153,7 +118,7 @@ class Pass {
     const std::string& message = client_.errorMessage();
     report_.failures.push_back("Orders mailbox: " + what +
                                " failed: " + (message.empty() ? std::to_string(error) : message) +
-                               hintFor(error));
+                               mailboxFailureHint(error));
     return false;
   }
 
@@ -280,7 +245,7 @@ class Pass {
   const MailboxJudge& judge_;
   const MailboxPassOptions& options_;
   ImapClient client_;
-  Requests requests_;
+  ImapRequests requests_;
   std::string statePath_;
   std::string key_;
   std::string doneFolder_;
