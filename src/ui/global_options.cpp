@@ -26,6 +26,7 @@ void copyGlobalOptions(const core::Settings& from, core::Settings& to) {
   to.logfile = from.logfile;
   to.overwrite = from.overwrite;
   to.account = from.account;
+  to.mailbox = from.mailbox;
 }
 
 bool closeGlobalOptions(const std::string& settingsPath, const core::Settings& entered) {

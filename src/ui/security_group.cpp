@@ -16,6 +16,7 @@
 #include "send/connection_check.h"
 #include "send/credentials.h"
 #include "ui/widget_names.h"
+#include "ui/word_choice.h"
 
 namespace zelvaro::ui {
 
@@ -27,25 +28,6 @@ const char* const kSecurityCaptions[] = {"None", "STARTTLS (port 587)", "TLS (po
 const char* const kAuthWords[] = {"auto", "plain", "login", "xoauth2"};
 const char* const kAuthCaptions[] = {"Auto", "PLAIN", "LOGIN", "XOAUTH2"};
 
-QComboBox* choice(const char* name, QWidget* parent, const char* const* captions, int count) {
-  auto* box = named<QComboBox>(name, parent);
-  for (int i = 0; i < count; ++i) box->addItem(QString::fromUtf8(captions[i]));
-  return box;
-}
-
-// The file's word in any letter case; the first choice for another word.
-void select(QComboBox* box, const char* const* words, int count, const std::string& text) {
-  const QString word = QString::fromStdString(text).toLower();
-  box->setCurrentIndex(0);
-  for (int i = 0; i < count; ++i) {
-    if (word == QString::fromUtf8(words[i])) box->setCurrentIndex(i);
-  }
-}
-
-std::string text(const QLineEdit* edit) {
-  return edit->text().trimmed().toStdString();
-}
-
 }  // namespace
 
 SecurityGroup::SecurityGroup(Hooks hooks, QWidget* parent)
@@ -55,10 +37,10 @@ SecurityGroup::SecurityGroup(Hooks hooks, QWidget* parent)
   if (!hooks_.storePassword) hooks_.storePassword = platform::storeKeyringSecret;
   auto* grid = new QGridLayout(this);
 
-  security_ = choice("SecurityChoice", this, kSecurityCaptions, 3);
+  security_ = choiceBox("SecurityChoice", this, kSecurityCaptions, 3);
   security_->setToolTip(
       QStringLiteral("STARTTLS or TLS for every provider; None only for a server of your own"));
-  authType_ = choice("AuthChoice", this, kAuthCaptions, 4);
+  authType_ = choiceBox("AuthChoice", this, kAuthCaptions, 4);
   authType_->setToolTip(QStringLiteral(
       "Auto takes PLAIN, else LOGIN; XOAUTH2 for Outlook.com and Microsoft 365, with a password "
       "command that prints an access token"));
@@ -106,8 +88,8 @@ SecurityGroup::SecurityGroup(Hooks hooks, QWidget* parent)
 }
 
 void SecurityGroup::fill(const core::MailAccount& account) {
-  select(security_, kSecurityWords, 3, account.security);
-  select(authType_, kAuthWords, 4, account.auth);
+  selectWord(security_, kSecurityWords, 3, account.security);
+  selectWord(authType_, kAuthWords, 4, account.auth);
   kept_ = account;
   user_->setText(QString::fromStdString(account.user));
   password_->clear();
@@ -124,16 +106,16 @@ core::MailAccount SecurityGroup::entered() const {
       !core::securityFromText(kept_.security) && security == "none" ? kept_.security : security;
   const std::string auth = kAuthWords[std::max(0, authType_->currentIndex())];
   account.auth = !core::authFromText(kept_.auth) && auth == "auto" ? kept_.auth : auth;
-  account.user = text(user_);
-  account.passwordCommand = text(passwordCommand_);
-  account.caFile = text(caFile_);
+  account.user = enteredText(user_);
+  account.passwordCommand = enteredText(passwordCommand_);
+  account.caFile = enteredText(caFile_);
   return account;
 }
 
 std::string SecurityGroup::keepPassword(const std::string& host) {
   const std::string secret = password_->text().toStdString();
-  if (secret.empty() || text(user_).empty()) return "";
-  std::string problem = hooks_.storePassword(send::keyringKey(text(user_), host), secret);
+  if (secret.empty() || enteredText(user_).empty()) return "";
+  std::string problem = hooks_.storePassword(send::keyringKey(enteredText(user_), host), secret);
   if (problem.empty()) password_->clear();
   return problem.empty() ? "" : "The password could not be kept in the keyring: " + problem;
 }
@@ -172,7 +154,7 @@ void SecurityGroup::runCheck(bool sendTestMessage) {
 void SecurityGroup::caFileBrowseClick() {
   platform::FileDialog dialog;
   dialog.caption = "CA file";
-  dialog.fileName = text(caFile_);
+  dialog.fileName = enteredText(caFile_);
   dialog.filter = "Certificates (*.pem *.crt);;All files (*)";
   if (auto picked = platform::messages().openFile(dialog)) {
     caFile_->setText(QString::fromStdString(*picked));

@@ -5,10 +5,10 @@
 // with their report.
 
 #include <QGroupBox>
-#include <functional>
 #include <string>
 
 #include "core/settings.h"
+#include "ui/settings_group_hooks.h"
 
 class QComboBox;
 class QLineEdit;
@@ -21,14 +21,7 @@ class SecurityGroup : public QGroupBox {
   Q_OBJECT
 
  public:
-  struct Hooks {
-    // The settings as the dialog shows them now, for the checks.
-    std::function<core::Settings()> enteredSettings;
-    // Keeps a password; empty on success, else why not. The keyring when not set.
-    std::function<std::string(const std::string& key, const std::string& secret)> storePassword;
-    // Each trace line of a check, for the SMTP monitor.
-    std::function<void(const std::string&)> onTrace;
-  };
+  using Hooks = SettingsGroupHooks;
 
   explicit SecurityGroup(Hooks hooks, QWidget* parent = nullptr);
 

@@ -20,6 +20,7 @@
 #include "ui/decoration_pictures.h"
 #include "ui/fitting_scroll_area.h"
 #include "ui/global_options.h"
+#include "ui/orders_mailbox_group.h"
 #include "ui/security_group.h"
 #include "ui/widget_names.h"
 #include "ui/window_placement.h"
@@ -62,6 +63,9 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
   security_ = new SecurityGroup(
       {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, groups);
   column->addWidget(security_);
+  mailbox_ = new OrdersMailboxGroup(
+      {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, groups);
+  column->addWidget(mailbox_);
   groups_ = new FittingScrollArea(groups, this);
   addControl(groups_);
   buildPanel();
@@ -200,6 +204,7 @@ void SettingsDialog::fill(const core::Settings& current) {
   edit5_->setText(QString::fromStdString(current.logfile));
   checkBox2_->setChecked(current.overwrite);
   security_->fill(current.account);
+  mailbox_->fill(current.mailbox);
   showLogging(current.logging);
 }
 
@@ -213,6 +218,7 @@ core::Settings SettingsDialog::entered() const {
   values.logfile = edit5_->text().toStdString();
   values.overwrite = checkBox2_->isChecked();
   values.account = security_->entered();
+  values.mailbox = mailbox_->entered();
   return values;
 }
 
@@ -240,6 +246,9 @@ void SettingsDialog::Button1Click() {
   // Into the keyring before the check below may keep the dialog open: typed is typed.
   if (std::string problem = security_->keepPassword(values.serverAddress().host);
       !problem.empty()) {
+    platform::showMessage(problem);
+  }
+  if (std::string problem = mailbox_->keepPassword(); !problem.empty()) {
     platform::showMessage(problem);
   }
   if (!closeGlobalOptions(settingsPath_, values)) return;

@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace zelvaro::ui {
 class FittingScrollArea;
+class OrdersMailboxGroup;
 class SecurityGroup;
 }  // namespace zelvaro::ui
 
@@ -96,6 +97,7 @@ class SettingsDialog : public FixedDialog {
   QLineEdit* edit4_ = nullptr;
   QPushButton* button3_ = nullptr;
   SecurityGroup* security_ = nullptr;
+  OrdersMailboxGroup* mailbox_ = nullptr;
   FittingScrollArea* groups_ = nullptr;  // the two groups above the panel
   QFrame* panel1_ = nullptr;
   QCheckBox* checkBox1_ = nullptr;

@@ -193,12 +193,21 @@ TEST_F(SettingsFile, MailSecurityKeysAreOptionalAndWrittenAfterTheOthers) {
   settings.account.auth = "xoauth2";
   settings.account.passwordCommand = "pass show mail, smtp";
   settings.account.caFile = "/etc/ca.pem";
+  settings.mailbox.server = "imap.example.org";
+  settings.mailbox.security = "starttls";
   writeMailOptions(path, settings);
   const Lines written = lines(path);
-  EXPECT_EQ(Lines(written.end() - 5, written.end()),
+  EXPECT_EQ(Lines(written.end() - 12, written.end()),
             (Lines{"security,starttls", "user,host@example.org", "auth,xoauth2",
-                   "passwordcommand,pass show mail, smtp", "cafile,/etc/ca.pem"}));
+                   "passwordcommand,pass show mail, smtp", "cafile,/etc/ca.pem",
+                   "imapserver,imap.example.org", "imapsecurity,starttls", "imapuser,",
+                   "imappasswordcommand,", "imapauth,auto", "imapfolder,INBOX",
+                   "imapdone,Zelvaro"}));
   Settings again = loadAll();
+  EXPECT_EQ(again.mailbox, settings.mailbox);
+  EXPECT_EQ(again.mailbox.address().port, "143");
+  again.mailbox.security = "tls";
+  EXPECT_EQ(again.mailbox.address().port, "993");
   EXPECT_EQ(again.account.passwordCommand, "pass show mail, smtp") << "commas stay in the value";
   EXPECT_EQ(authFromText(again.account.auth), MailAuth::XOAuth2);
   EXPECT_EQ(securityFromText("Tls"), MailSecurity::Tls);

@@ -195,7 +195,10 @@ TEST_F(SettingsDialogTest, CloseWritesTheMailKeysInOrderAndLeavesTheDatabaseKey)
   EXPECT_EQ(test::readFile(path), "server,mail.example.org\r\ndatabase," + oldDatabase +
                                       "\r\nemail,host@example.org\r\ndefalias,Big Host\r\n"
                                       "logging,0\r\nlogfile,\r\noverwrite,1\r\nsecurity,none\r\n"
-                                      "user,\r\nauth,auto\r\npasswordcommand,\r\ncafile,\r\n");
+                                      "user,\r\nauth,auto\r\npasswordcommand,\r\ncafile,\r\n"
+                                      "imapserver,\r\nimapsecurity,tls\r\nimapuser,\r\n"
+                                      "imappasswordcommand,\r\nimapauth,auto\r\n"
+                                      "imapfolder,INBOX\r\nimapdone,Zelvaro\r\n");
 }
 
 TEST_F(SettingsDialogTest, CloseKeepsATypedPasswordInTheKeyringOnly) {
