@@ -36,6 +36,8 @@ net::TSmtpAuthType netAuth(core::MailAuth auth) {
   return net::TSmtpAuthType::Auto;
 }
 
+}  // namespace
+
 // Only this machine can read a connection to itself: a tunnel's local end (ssh -L, stunnel)
 // carries the login encrypted from there on. Judged by the name as written, before any lookup.
 bool isLoopbackHost(std::string host) {
@@ -54,8 +56,6 @@ bool isLoopbackHost(std::string host) {
   }
   return parts == 4 && host.back() != '.';
 }
-
-}  // namespace
 
 void forgetSecret(std::string& secret) {
   net::wipeSecret(secret);

@@ -16,6 +16,10 @@ namespace zelvaro::send {
 std::string applyAccount(net::TCustomSmtpClient& client, const core::Settings& settings,
                          const std::function<void()>& whileWaiting = {});
 
+// A host name or address of this machine itself, as written: the only place a login may go
+// unencrypted.
+bool isLoopbackHost(std::string host);
+
 // Overwrites a secret before it is let go.
 void forgetSecret(std::string& secret);
 

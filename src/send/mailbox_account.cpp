@@ -2,6 +2,7 @@
 
 #include "net/sasl.h"
 #include "net/tls_errors.h"
+#include "send/account_setup.h"
 #include "send/credentials.h"
 
 namespace zelvaro::send {
@@ -28,11 +29,6 @@ std::string mailboxFailureHint(int error) {
   if (net::IsTlsError(error)) return " (check imapsecurity, and cafile for a private CA)";
   if (error >= 10000 && error < 20000) return " (check imapserver, and that the server is up)";
   return "";
-}
-
-bool isLoopbackHost(const std::string& host) {
-  return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0 ||
-         (host.size() > 10 && host.compare(host.size() - 10, 10, ".localhost") == 0);
 }
 
 std::string applyMailboxAccount(net::ImapClient& client, const core::Settings& settings,

@@ -22,7 +22,4 @@ std::string applyMailboxAccount(net::ImapClient& client, const core::Settings& s
 // ...)", or nothing where the server's own words say it.
 std::string mailboxFailureHint(int error);
 
-// A host name or address of this machine itself: the only place a password may go in clear.
-bool isLoopbackHost(const std::string& host);
-
 }  // namespace zelvaro::send
