@@ -5,6 +5,9 @@
 #include <cstring>
 #include <ctime>
 
+#include <strings.h>
+
+#include "net/mail_address.h"
 #include "net/sasl.h"
 #include "net/smtp_date.h"
 #include "net/smtp_reply.h"
@@ -26,8 +29,12 @@ std::string socketErrorResponse(int error) {
 }
 
 std::string secureFailureResponse(int error, const std::string& detail, bool tls) {
-  return TlsErrorText(error) + ": " + detail + (tls ? " (TLS error #" : " (error #") +
-         std::to_string(error) + ")";
+  return TlsErrorText(error) + (detail.empty() ? "" : ": " + detail) +
+         (tls ? " (TLS error #" : " (error #") + std::to_string(error) + ")";
+}
+
+std::string ownFailureResponse(int error, const std::string& detail = {}) {
+  return secureFailureResponse(error, detail, false);
 }
 
 // This machine's fully qualified name; without one, the address literal of the connection's
@@ -71,8 +78,6 @@ std::string megabytes(std::uint64_t octets, bool roundUp) {
 constexpr int kErrorConnectionLost = 10004;
 constexpr int kErrorInvalidArgument = 10022;
 constexpr int kErrorConnectionAborted = 10053;
-// What the server sent cannot be taken as a reply: too long, not a reply line at all.
-constexpr int kErrorProtocol = 500;
 
 }  // namespace
 
@@ -587,8 +592,7 @@ void TCustomSmtpClient::SocketDataAvailable(int error) {
   if (FReplyLen < kReplyPendingMax) return;
   // The buffer is full and holds no line end: no reply can ever be completed, so the
   // conversation is over rather than stuck.
-  FLastResponse = "500 Reply line too long";
-  BreakOff(kErrorProtocol, FLastResponse);
+  BreakOff(replyLineTooLong, ownFailureResponse(replyLineTooLong));
 }
 
 // Shows and reads one line of the awaited reply; true when it is the reply's last line. Lines
@@ -597,7 +601,8 @@ bool TCustomSmtpClient::ReadReplyLine() {
   DoDisplay("< " + FLastResponse);
   const ReplyCode reply = parseReplyCode(FLastResponse);
   if (!reply.wellFormed) {
-    BreakOff(kErrorProtocol, "500 Not an SMTP reply: \"" + printableText(FLastResponse) + "\"");
+    BreakOff(notAnSmtpReply,
+             ownFailureResponse(notAnSmtpReply, "\"" + printableText(FLastResponse) + "\""));
     return false;
   }
   FReplyCode = reply.code;
@@ -613,19 +618,19 @@ bool TCustomSmtpClient::ReadReplyLine() {
     FReplyTimer.setEnabled(true);
   }
   if (++FReplyLines >= kReplyLinesMax) {
-    FLastResponse = "500 Reply too long";
-    BreakOff(kErrorProtocol, FLastResponse);
+    BreakOff(replyTooLong, ownFailureResponse(replyTooLong));
   }
   return false;
 }
 
 void TCustomSmtpClient::ReplyTimedOut() {
   if (FState != scAwaitingReply && FState != scAwaitingGreeting) return;
-  FLastResponse = socketErrorResponse(platform::WSAETIMEDOUT);
-  BreakOff(platform::WSAETIMEDOUT, FLastResponse);
+  BreakOff(platform::WSAETIMEDOUT, socketErrorResponse(platform::WSAETIMEDOUT));
 }
 
 void TCustomSmtpClient::BreakOff(int error, const std::string& response) {
+  FLastResponse = response;
+  DoDisplay("! " + response);
   FReplyLen = 0;
   FReplyLines = 0;
   FReplyCode = error;
@@ -775,9 +780,91 @@ void TCustomSmtpClient::Vrfy() {
 
 std::string TCustomSmtpClient::MailFromLine() const {
   std::string parameters = singleLine(trimmed(MailParameters));
-  if (!FSizeParameter.empty()) parameters += (parameters.empty() ? "" : " ") + FSizeParameter;
-  return "MAIL FROM:<" + singleLine(trimmed(FromName)) + ">" +
-         (parameters.empty() ? "" : " " + parameters);
+  auto add = [&parameters](const std::string& parameter) {
+    if (!parameter.empty()) parameters += (parameters.empty() ? "" : " ") + parameter;
+  };
+  add(FSizeParameter);
+  add(FSmtpUtf8 ? "SMTPUTF8" : "");
+  return "MAIL FROM:<" + FSenderPath + ">" + (parameters.empty() ? "" : " " + parameters);
+}
+
+// RFC 5321 4.5.1: every server takes mail for its postmaster without a domain.
+std::optional<std::string> TCustomSmtpClient::EnvelopePath(const std::string& address,
+                                                           std::string& refusal) const {
+  if (strcasecmp(address.c_str(), "postmaster") == 0) return address;
+  std::string fault;
+  const std::optional<EnvelopeAddress> path = envelopeAddress(address, &fault);
+  if (!path) {
+    refusal = ownFailureResponse(addressNotValid, fault);
+  } else if (path->needsSmtpUtf8 && !FCapabilities.smtpUtf8) {
+    refusal = ownFailureResponse(addressNeedsSmtpUtf8);
+  } else {
+    return path->text;
+  }
+  return std::nullopt;
+}
+
+// Addresses go out with their domains in ASCII; one the envelope cannot carry is refused here,
+// before any command, never sent as it stands.
+void TCustomSmtpClient::PrepareRecipients() {
+  FRecipients.clear();
+  FRefused.clear();
+  FRecipientsTaken = 0;
+  FLocalRefusal = 0;
+  for (const std::string& name : RcptName) {
+    const std::string address = trimmed(name);
+    std::string refusal;
+    if (std::optional<std::string> path = EnvelopePath(address, refusal)) {
+      FRecipients.push_back({address, "RCPT TO:<" + *path + ">"});
+      continue;
+    }
+    FRefused.push_back({address, refusal});
+    FLocalRefusal =
+        refusal.find("SMTPUTF8") != std::string::npos ? addressNeedsSmtpUtf8 : addressNotValid;
+  }
+}
+
+bool TCustomSmtpClient::PrepareSender() {
+  const std::string sender = trimmed(FromName);
+  FSenderPath.clear();
+  FSmtpUtf8 = false;
+  std::string refusal;
+  if (!sender.empty()) {
+    std::optional<std::string> path = EnvelopePath(sender, refusal);
+    if (!path) {
+      RefuseLocally(
+          TSmtpStep::MailFrom,
+          refusal.find("SMTPUTF8") != std::string::npos ? addressNeedsSmtpUtf8 : addressNotValid,
+          refusal + ", sender " + printableText(sender));
+      return false;
+    }
+    FSenderPath = *path;
+  }
+  // RFC 6531: one address beyond ASCII asks for SMTPUTF8 for the whole transaction.
+  auto beyondAscii = [](const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  };
+  FSmtpUtf8 = beyondAscii(FSenderPath) ||
+              std::any_of(FRecipients.begin(), FRecipients.end(),
+                          [&](const Recipient& r) { return beyondAscii(r.line); });
+  if (FRecipients.empty() && !RcptName.empty() && FCompound &&
+      (FSteps & stepBit(TSmtpStep::RcptTo))) {
+    // Nobody could be sent the message: no transaction is begun for it.
+    RefuseLocally(TSmtpStep::RcptTo, FLocalRefusal, FRefused.back().reply);
+    return false;
+  }
+  return true;
+}
+
+void TCustomSmtpClient::RefuseLocally(TSmtpStep by, int error, const std::string& text) {
+  if (!FCompound) FRqType = by == TSmtpStep::MailFrom ? rqMailFrom : rqRcptTo;
+  FDoneSignalled = false;
+  FLastResponse = text;
+  FReplyCode = error;
+  DoDisplay("! " + text);
+  EndRequest(error, text);
+  FRefusedBy = by;
 }
 
 bool TCustomSmtpClient::PrepareMessage() {
@@ -829,20 +916,19 @@ std::uint64_t TCustomSmtpClient::MeasureMessage() {
   return FMeasured - stuffed;
 }
 
-std::string TCustomSmtpClient::RecipientLine(size_t index) const {
-  return "RCPT TO:<" + singleLine(trimmed(RcptName[index])) + ">";
-}
-
 void TCustomSmtpClient::MailFrom() {
+  CheckReady();
+  CheckConnected();
   FStep = TSmtpStep::MailFrom;
-  if (!PrepareMessage()) return;
+  PrepareRecipients();
+  if (!PrepareSender() || !PrepareMessage()) return;
   if (Pipelines()) return SendEnvelope();
   ExecCommand(rqMailFrom, MailFromLine(), {250}, nullptr);
 }
 
 bool TCustomSmtpClient::Pipelines() const {
   const TSmtpSteps rest = stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data);
-  return FCapabilities.pipelining && FCompound && (FSteps & rest) == rest && !RcptName.empty();
+  return FCapabilities.pipelining && FCompound && (FSteps & rest) == rest && !FRecipients.empty();
 }
 
 // RFC 2920: the envelope and DATA in one write, each reply checked in turn. The message goes
@@ -851,13 +937,12 @@ void TCustomSmtpClient::SendEnvelope() {
   CheckReady();
   CheckConnected();
   FSteps = TSmtpSteps(FSteps & ~(stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data)));
-  FRefused.clear();
   FCursor = -1;
   FEnvelopeOutcome = 0;
   FEnvelopeRefusedBy = TSmtpStep::None;
   QueueCommand(TSmtpStep::MailFrom, MailFromLine(), {250}, &TCustomSmtpClient::EnvelopeReplied);
-  for (size_t i = 0; i < RcptName.size(); ++i) {
-    QueueCommand(TSmtpStep::RcptTo, RecipientLine(i), {250, 251},
+  for (const Recipient& recipient : FRecipients) {
+    QueueCommand(TSmtpStep::RcptTo, recipient.line, {250, 251},
                  &TCustomSmtpClient::EnvelopeReplied);
   }
   QueueCommand(TSmtpStep::Data, "DATA", {354}, &TCustomSmtpClient::EnvelopeDataReplied);
@@ -874,13 +959,17 @@ void TCustomSmtpClient::EnvelopeReplied() {
   }
   ++FCursor;
   // After a refused sender the recipients' refusals say nothing about them.
-  if (FOutcome == 0 || FEnvelopeRefusedBy == TSmtpStep::MailFrom) return;
-  FRefused.push_back({trimmed(RcptName[static_cast<size_t>(FCursor)]), FLastResponse});
+  if (FEnvelopeRefusedBy == TSmtpStep::MailFrom) return;
+  if (FOutcome == 0) {
+    ++FRecipientsTaken;
+    return;
+  }
+  FRefused.push_back({FRecipients[static_cast<size_t>(FCursor)].address, FLastResponse});
   FEnvelopeOutcome = FOutcome;
 }
 
 void TCustomSmtpClient::EnvelopeDataReplied() {
-  if (FEnvelopeRefusedBy == TSmtpStep::None && FRefused.size() == RcptName.size()) {
+  if (FEnvelopeRefusedBy == TSmtpStep::None && FRecipientsTaken == 0) {
     FEnvelopeRefusedBy = TSmtpStep::RcptTo;
   }
   if (FEnvelopeRefusedBy == TSmtpStep::None) return DataReplied();
@@ -922,14 +1011,16 @@ void TCustomSmtpClient::RcptTo() {
   CheckReady();
   CheckConnected();
   FCursor = -1;
-  FRefused.clear();
+  PrepareRecipients();
+  if (FRecipients.empty())
+    return RefuseLocally(TSmtpStep::RcptTo, FLocalRefusal, FRefused.back().reply);
   SendRecipient();
 }
 
 void TCustomSmtpClient::SendRecipient() {
   ++FCursor;
   FStep = TSmtpStep::RcptTo;
-  ExecCommand(rqRcptTo, RecipientLine(static_cast<size_t>(FCursor)), {250, 251},
+  ExecCommand(rqRcptTo, FRecipients[static_cast<size_t>(FCursor)].line, {250, 251},
               &TCustomSmtpClient::RecipientReplied);
 }
 
@@ -937,13 +1028,17 @@ void TCustomSmtpClient::SendRecipient() {
 // when it took none, with the last refusal.
 void TCustomSmtpClient::RecipientReplied() {
   const size_t tried = static_cast<size_t>(FCursor) + 1;
-  if (FOutcome != 0) FRefused.push_back({trimmed(RcptName[tried - 1]), FLastResponse});
-  if (tried < RcptName.size()) {
+  if (FOutcome == 0) {
+    ++FRecipientsTaken;
+  } else {
+    FRefused.push_back({FRecipients[tried - 1].address, FLastResponse});
+  }
+  if (tried < FRecipients.size()) {
     SetState(scContinuing, false);
     SendRecipient();
     return;
   }
-  DoRequestDone(FRefused.size() < tried ? 0 : FOutcome);
+  DoRequestDone(FRecipientsTaken > 0 ? 0 : FOutcome);
 }
 
 // ---- the message ----

@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -261,12 +262,19 @@ class TCustomSmtpClient {
   void AuthReplied();
 
   std::string MailFromLine() const;
+  // The address as the envelope carries it, or nothing with `refusal` saying why not.
+  std::optional<std::string> EnvelopePath(const std::string& address, std::string& refusal) const;
+  void PrepareRecipients();
+  // The sender's path and whether the transaction needs SMTPUTF8; false when the request has
+  // ended because the sender, or every recipient, cannot be carried.
+  bool PrepareSender();
+  // Ends the request as a refusal of `by`'s address made here, with nothing sent.
+  void RefuseLocally(TSmtpStep by, int error, const std::string& text);
   // RFC 1870: the octets DATA will send, stuffed dots and the final "." not counted.
   std::uint64_t MeasureMessage();
   // Makes the message before MAIL FROM and, when the server announced SIZE, measures it; false
   // when it is too big and the request has ended.
   bool PrepareMessage();
-  std::string RecipientLine(size_t index) const;
   // MAIL FROM, every RCPT TO and DATA in one write, when the server pipelines.
   bool Pipelines() const;
   void SendEnvelope();
@@ -290,6 +298,15 @@ class TCustomSmtpClient {
   std::string FErrorMessage;
   std::string FLastResponse;
   std::vector<RefusedRecipient> FRefused;
+  struct Recipient {
+    std::string address;  // as the caller gave it
+    std::string line;     // its RCPT TO command
+  };
+  std::vector<Recipient> FRecipients;  // those the envelope can carry, in order
+  size_t FRecipientsTaken = 0;
+  int FLocalRefusal = 0;  // why the last recipient refused here was, when one was
+  std::string FSenderPath;
+  bool FSmtpUtf8 = false;
   SmtpCapabilities FCapabilities;
   std::string FTlsSummary;
 

@@ -19,6 +19,12 @@ constexpr TlsErrorEntry kTexts[] = {
     {tlsProtocolError, "TLS connection broken"},
     {authNotOffered, "Server offers no login mechanism that can be used"},
     {messageTooBig, "Message too big for the server"},
+    {addressNotValid, "Not an address the envelope can carry"},
+    {addressNeedsSmtpUtf8,
+     "The server does not offer SMTPUTF8, which letters beyond ASCII before the @ need"},
+    {replyTooLong, "Reply too long"},
+    {replyLineTooLong, "Reply line too long"},
+    {notAnSmtpReply, "Not an SMTP reply"},
 };
 
 }  // namespace

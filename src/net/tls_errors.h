@@ -1,7 +1,7 @@
 #pragma once
 
-// Failures of a secure session that no server reply carries: TLS, and a login the server offers
-// no way to make. They end Open the way socket errors do; the request's ErrorMessage() reads
+// Failures that no server reply carries: TLS, a login the server offers no way to make, a
+// message or an address the server cannot take, a reply that cannot be read. They end Open the way socket errors do; the request's ErrorMessage() reads
 // "500 <text>: <detail> (TLS error #<n>)", the detail naming the verification error and the host
 // where there is one.
 
@@ -29,6 +29,16 @@ inline constexpr int authNotOffered = 30008;
 
 // The server announced a SIZE limit the message exceeds: nothing of it was sent.
 inline constexpr int messageTooBig = 30009;
+
+// An address the envelope cannot carry: not an address RFC 5321 allows, or one with letters
+// beyond ASCII before the "@" for a server without SMTPUTF8. No command was sent for it.
+inline constexpr int addressNotValid = 30010;
+inline constexpr int addressNeedsSmtpUtf8 = 30011;
+
+// What the server sent cannot be read as SMTP: the conversation is broken off.
+inline constexpr int replyTooLong = 30012;
+inline constexpr int replyLineTooLong = 30013;
+inline constexpr int notAnSmtpReply = 30014;
 
 // The fixed English text of one of the numbers above; "Not a TLS error" for any other.
 std::string TlsErrorText(int error);

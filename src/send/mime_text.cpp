@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 
+#include "net/mail_address.h"
 #include "net/smtp_text.h"
 
 namespace zelvaro::send {
@@ -84,6 +85,17 @@ std::string encodedMailbox(std::string_view value) {
   const std::string_view rest = value.substr(at + 1);
   if (!isAscii(rest)) return std::string(value);  // an address that is not ASCII is the server's
   return encodedWords(name) + std::string(rest);
+}
+
+std::string asciiDomains(std::string_view addresses) {
+  std::string result;
+  const std::vector<std::string_view> pieces = net::addressListPieces(addresses);
+  for (std::string_view piece : pieces) {
+    if (piece.data() != pieces.front().data()) result += ',';
+    const std::optional<net::EnvelopeAddress> address = net::envelopeAddress(piece);
+    result += address && !address->needsSmtpUtf8 ? address->text : std::string(piece);
+  }
+  return result;
 }
 
 std::string fileNameParameter(std::string_view name, std::string_view fileName) {

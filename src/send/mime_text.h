@@ -33,6 +33,10 @@ std::string encodedWords(std::string_view text);
 // name as encoded words, the address as it is. Other values come back unchanged.
 std::string encodedMailbox(std::string_view value);
 
+// A To value of addresses joined by commas, each domain in its ASCII form (IDNA) as in the
+// envelope; an address with letters beyond ASCII before its "@" stays as written.
+std::string asciiDomains(std::string_view addresses);
+
 // A parameter `name` of a MIME header line for a file name: `name="abc.m3"` when ASCII, else
 // RFC 2231 `name*=UTF-8''...` with every other byte percent-encoded.
 std::string fileNameParameter(std::string_view name, std::string_view fileName);

@@ -254,7 +254,8 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   const std::string normalized = NormalizeAddressList(addresses);
   if (auto invalid = firstUnmailableAddress(normalized)) {
     // Nothing goes out for the entry: part of such an address could become a command.
-    fail(slot, "Invalid address: " + net::printableText(*invalid));
+    fail(slot,
+         "Invalid address: " + net::printableText(invalid->address) + " (" + invalid->fault + ")");
     advanceBars();
     return;
   }

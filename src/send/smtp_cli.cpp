@@ -168,6 +168,8 @@ void TSmtpCli::DoBuildHeader(std::vector<std::string>& Header) {
   for (auto line = Header.begin(); line != Header.end(); ++line) {
     if (auto subject = valueOf(*line, "Subject: ")) {
       *line = "Subject: " + encodedWords(*subject);
+    } else if (auto to = valueOf(*line, "To: ")) {
+      *line = "To: " + asciiDomains(*to);
     } else if (auto from = valueOf(*line, "From: ")) {
       *line = "From: " + encodedMailbox(*from);
     } else if (valueOf(*line, "Date: ")) {

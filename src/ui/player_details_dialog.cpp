@@ -3,7 +3,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "net/mail_address.h"
 #include "platform/messages.h"
+#include "send/templates.h"
 #include "ui/widget_names.h"
 
 namespace zelvaro::ui {
@@ -64,6 +66,17 @@ void PlayerDetailsDialog::Button1Click() {
   if (!edit2_->text().contains(QLatin1Char('@'))) {
     platform::showMessage("Email without @ is BAD!");
     return;
+  }
+  // An address that has its "@" must be one a server can take: "<" or ">" could carry a
+  // second address or a command into the envelope.
+  const std::string list = send::NormalizeAddressList(edit2_->text().toStdString());
+  for (const std::string& address : send::recipientsOf(list)) {
+    std::string fault;
+    if (address.find('@') != std::string::npos && !net::parseMailAddress(address, &fault)) {
+      platform::showMessage("The address " + address + " cannot be mailed to: " + fault +
+                            ". Please correct it; several addresses are separated by \";\".");
+      return;
+    }
   }
   accept();
 }

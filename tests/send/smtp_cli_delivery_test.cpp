@@ -72,6 +72,15 @@ TEST_F(DeliveryTest, APlainMessageArrivesAsWritten) {
   EXPECT_EQ(server.message(1, "attachments"), "");
 }
 
+TEST_F(DeliveryTest, DomainsBeyondAsciiGoInTheirAsciiFormAndQuotedLocalPartsAsWritten) {
+  client.RcptName = {"spieler@münchen.example", "\"first last\"@example.org"};
+  client.HdrTo = "spieler@münchen.example,\"first last\"@example.org";
+  deliver();
+  EXPECT_EQ(server.message(1, "envelope"),
+            "host@example.org\nspieler@xn--mnchen-3ya.example\n\"first last\"@example.org\n");
+  EXPECT_EQ(server.message(1, "to"), "spieler@xn--mnchen-3ya.example, \"first last\"@example.org");
+}
+
 TEST_F(DeliveryTest, EveryAttachmentDecodesToTheFilesBytes) {
   memo = {"Grüße, player 3!", "Your turn is attached."};
   deliverFilesOf({0, 1, 45, 46, 1000, 300007});

@@ -54,5 +54,30 @@ TEST(AddressList, NormalisedAndSplitIntoRecipients) {
   EXPECT_EQ(recipientsOf(NormalizeAddressList("   ")), Items{});
 }
 
+TEST(AddressList, QuotedLocalPartsStayWholeAndForbiddenAddressesAreNamed) {
+  const std::string list =
+      NormalizeAddressList("\"first last\"@example.org; \"a;b\"@example.org ;\"c@d.org\"");
+  EXPECT_EQ(list, "\"first last\"@example.org,\"a;b\"@example.org,\"c@d.org\"");
+  // A quoted item without "@" after it is the list's own quoting, as it always was.
+  EXPECT_EQ(recipientsOf(list),
+            (Items{"\"first last\"@example.org", "\"a;b\"@example.org", "c@d.org"}));
+  EXPECT_FALSE(firstUnmailableAddress(list));
+  EXPECT_FALSE(firstUnmailableAddress("a@x.org,,spieler@münchen.example"));
+
+  const std::pair<std::string, std::string> refused[] = {
+      {"a@x.org,b@x.org><c@evil.example", "\">\" may not appear outside quotes"},
+      {"<b@x.org>", "\"<\" may not appear outside quotes"},
+      {"vega@x.org\rRCPTTO:<e@x.org>", "a blank or a control character may not appear in it"},
+      {"orrinatexample.net", "it has no @"},
+  };
+  for (const auto& [given, fault] : refused) {
+    const auto found = firstUnmailableAddress(given);
+    ASSERT_TRUE(found) << given;
+    EXPECT_EQ(found->fault, fault) << given;
+  }
+  EXPECT_EQ(firstUnmailableAddress("a@x.org,b@x.org><c@evil.example")->address,
+            "b@x.org><c@evil.example");
+}
+
 }  // namespace
 }  // namespace zelvaro::send

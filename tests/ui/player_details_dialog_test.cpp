@@ -59,6 +59,17 @@ TEST_F(PlayerDetailsDialogTest, OneAtAnywhereInTheListIsEnough) {
   EXPECT_EQ(dialog.details(), (core::PlayerRow{"Ann", "ann.example.org;ann@example.org", "x"}));
 }
 
+TEST_F(PlayerDetailsDialogTest, AnAddressNoServerCouldTakeIsRefused) {
+  EXPECT_FALSE(submit({"Ann", "ann@example.org; a@example.org><b@evil.example", ""}));
+  EXPECT_EQ(shown(), std::vector<std::string>{
+                         "The address a@example.org><b@evil.example cannot be mailed to: \">\" "
+                         "may not appear outside quotes. Please correct it; several addresses "
+                         "are separated by \";\"."});
+  test::recorded().clear();
+  EXPECT_TRUE(submit({"Ann", "\"ann.b\"@example.org; spieler@münchen.example", ""}));
+  EXPECT_TRUE(shown().empty());
+}
+
 TEST_F(PlayerDetailsDialogTest, CancelRejectsAndKeepsWhatWasTyped) {
   dialog.show();
   dialog.setDetails({"Bob", "", ""});
