@@ -91,6 +91,20 @@ class SmtpAddressTest : public ::testing::Test {
     return requests.run([this, request] { (client.*request)(); });
   }
 
+  // Sends one message to `accepted` recipients (every one the server is sent), then QUIT; the
+  // whole transcript.
+  Lines mailOnce(bool smtpUtf8, int accepted) {
+    greet(smtpUtf8);
+    server.reply("250 sender ok");
+    for (int i = 0; i < accepted; ++i) server.reply("250 ok");
+    server.reply("354 go").expectData().line("250 queued").reply("221 bye");
+    EXPECT_EQ(run(&TCustomSmtpClient::Open), (End{rqOpen, 0}));
+    EXPECT_EQ(run(&TCustomSmtpClient::Mail), (End{rqMail, 0}));
+    EXPECT_EQ(run(&TCustomSmtpClient::Quit), (End{rqQuit, 0}));
+    EXPECT_TRUE(test::waitUntil([this] { return server.finished(); }));
+    return server.transcript();
+  }
+
   ScriptedSmtpServer server;
   TCustomSmtpClient client;
   SmtpRequests requests;
@@ -98,19 +112,7 @@ class SmtpAddressTest : public ::testing::Test {
 
 TEST_F(SmtpAddressTest, DomainsGoInAsciiAndQuotedLocalPartsAsWritten) {
   client.RcptName = {"spieler@münchen.example", "\"first.last\"@example.org", "jürgen@example.org"};
-  greet(false);
-  server.reply("250 sender ok")
-      .reply("250 ok")
-      .reply("250 ok")
-      .reply("354 go")
-      .expectData()
-      .line("250 queued")
-      .reply("221 bye");
-  ASSERT_EQ(run(&TCustomSmtpClient::Open), (End{rqOpen, 0}));
-  EXPECT_EQ(run(&TCustomSmtpClient::Mail), (End{rqMail, 0}));
-  EXPECT_EQ(run(&TCustomSmtpClient::Quit), (End{rqQuit, 0}));
-  ASSERT_TRUE(test::waitUntil([this] { return server.finished(); }));
-  const Lines& all = server.transcript();
+  const Lines all = mailOnce(false, 2);
   const Lines envelope(std::find(all.begin(), all.end(), "S: 235 welcome") + 1,
                        std::find(all.begin(), all.end(), "S: 354 go") + 1);
   EXPECT_EQ(envelope, (Lines{"C: MAIL FROM:<host@example.org>", "S: 250 sender ok",
@@ -127,18 +129,7 @@ TEST_F(SmtpAddressTest, DomainsGoInAsciiAndQuotedLocalPartsAsWritten) {
 
 TEST_F(SmtpAddressTest, ALocalPartBeyondAsciiGoesWithSmtpUtf8WhereOffered) {
   client.RcptName = {"jürgen@münchen.example"};
-  greet(true);
-  server.reply("250 sender ok")
-      .reply("250 ok")
-      .reply("354 go")
-      .expectData()
-      .line("250 queued")
-      .reply("221 bye");
-  ASSERT_EQ(run(&TCustomSmtpClient::Open), (End{rqOpen, 0}));
-  EXPECT_EQ(run(&TCustomSmtpClient::Mail), (End{rqMail, 0}));
-  EXPECT_EQ(run(&TCustomSmtpClient::Quit), (End{rqQuit, 0}));
-  ASSERT_TRUE(test::waitUntil([this] { return server.finished(); }));
-  const Lines& all = server.transcript();
+  const Lines all = mailOnce(true, 1);
   auto mail = std::find(all.begin(), all.end(), "C: MAIL FROM:<host@example.org> SMTPUTF8");
   ASSERT_NE(mail, all.end()) << ::testing::PrintToString(all);
   EXPECT_EQ(mail[2], "C: RCPT TO:<jürgen@xn--mnchen-3ya.example>");
