@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "net/mail_address.h"
 #include "net/smtp_text.h"
+#include "platform/content_types.h"
 
 namespace zelvaro::send {
 
@@ -96,6 +98,28 @@ std::string asciiDomains(std::string_view addresses) {
     result += address && !address->needsSmtpUtf8 ? address->text : std::string(piece);
   }
   return result;
+}
+
+namespace {
+
+bool isStarsFileName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string suffix(name.substr(dot + 1));
+  std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (suffix == "xy" || suffix == "hst") return true;
+  return suffix.size() >= 2 && std::strchr("xmhr", suffix[0]) != nullptr &&
+         std::all_of(suffix.begin() + 1, suffix.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+}  // namespace
+
+std::string attachmentContentType(const std::string& path) {
+  if (isStarsFileName(attachmentFileName(path))) return "application/octet-stream";
+  const platform::ContentType type = platform::fileContentType(path);
+  return type.charset.empty() ? type.type : type.type + "; charset=" + type.charset;
 }
 
 std::string fileNameParameter(std::string_view name, std::string_view fileName) {

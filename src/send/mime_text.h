@@ -37,6 +37,11 @@ std::string encodedMailbox(std::string_view value);
 // envelope; an address with letters beyond ASCII before its "@" stays as written.
 std::string asciiDomains(std::string_view addresses);
 
+// The Content-Type value of a file to attach: Stars! files (.xy, .hst, .x<N>, .m<N>, .h<N>,
+// .r<N>) "application/octet-stream" whatever their bytes look like; a text file "text/plain"
+// with its charset where known; otherwise what the file's name and bytes say.
+std::string attachmentContentType(const std::string& path);
+
 // A parameter `name` of a MIME header line for a file name: `name="abc.m3"` when ASCII, else
 // RFC 2231 `name*=UTF-8''...` with every other byte percent-encoded.
 std::string fileNameParameter(std::string_view name, std::string_view fileName);

@@ -80,6 +80,9 @@ void TSmtpCli::BeginMessage() {
     localtime_r(&now, &local);
     MimeBoundary = mimeBoundary(local, net::systemRandom64());
   }
+  // Judged once per message: measuring it and sending it read the same header.
+  AttachmentTypes.clear();
+  for (const std::string& path : EmailFiles) AttachmentTypes.push_back(attachmentContentType(path));
   TCustomSmtpClient::BeginMessage();
 }
 
@@ -257,7 +260,7 @@ void TSmtpCli::EndAttachment() {
 void TSmtpCli::QueuePartHeader(const std::string& path) {
   const std::string name = attachmentFileName(path);
   PendingLines.push_back("--" + MimeBoundary);
-  PendingLines.push_back("Content-Type: application/octet-stream;");
+  PendingLines.push_back("Content-Type: " + AttachmentTypes[AttachmentIndex] + ";");
   PendingLines.push_back("\t" + fileNameParameter("name", name));
   PendingLines.push_back("Content-Transfer-Encoding: base64");
   PendingLines.push_back("Content-Disposition: attachment;");

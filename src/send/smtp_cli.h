@@ -73,6 +73,7 @@ class TSmtpCli : public net::TCustomSmtpClient {
 
   std::deque<std::string> PendingLines;
   std::string MimeBoundary;
+  std::vector<std::string> AttachmentTypes;  // the Content-Type of each of EmailFiles
   size_t AttachmentIndex = 0;
   AttachmentReader AttachmentFile;
   bool AttachmentOpen = false;

@@ -69,7 +69,7 @@ class BatchProcessTest : public testing::Test {
               "print(m['subject'], len(m.defects))\n"
               "for part in m.iter_attachments():\n"
               "    data = open(os.path.join(sys.argv[2], part.get_filename()), 'rb').read()\n"
-              "    print(part.get_filename(), part.get_content() == data)\n"
+              "    print(part.get_filename(), part.get_payload(decode=True) == data)\n"
               "print(m.get_body(('plain',)).get_content(), end='')\n");
     FILE* pipe =
         popen(("python3 '" + script + "' '" + eml + "' '" + folder + "' 2>&1").c_str(), "r");

@@ -6,7 +6,8 @@ Usage: aiosmtpd_sink.py OUTDIR [OPTION=VALUE]...
 Options: security=starttls|require-starttls|tls (with cert= and key=, PEM files), user= and
 password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well),
 sender=ADDRESS (every other MAIL FROM is refused with "553 5.7.1 Sender address rejected: not
-owned by user", as Postfix does for a login's foreign address), sizelimit=N (SIZE announced with that limit), refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
+owned by user", as Postfix does for a login's foreign address), clientcert=1.2|1.3 (a client
+certificate demanded, over that TLS version only), sizelimit=N (SIZE announced with that limit), refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
 as a busy server does, and not written).
 
 Prints the port on the first line of standard output once it listens, and runs until its
@@ -20,6 +21,8 @@ to OUTDIR/<n>/ (n counts from 1):
   text           the decoded text of the first text/plain part (or of a plain message)
   attachments    one file name per line, in order
   attachment-<i> the decoded bytes of attachment i (from 1)
+  attachment-types  each attachment's content type, with "; charset=" and its charset when
+                 it names one, a line each
 and OUTDIR/mail-commands gets the address of every MAIL FROM the server was sent.
 """
 
@@ -94,16 +97,20 @@ class Handler:
         write(directory, "defects", "".join(d + "\n" for d in defects))
         text = None
         names = []
+        types = []
         for part in message.walk():
             if part.is_multipart():
                 continue
             if part.get_filename() is not None:
                 names.append(part.get_filename())
+                charset = part.get_content_charset()
+                types.append(part.get_content_type() + ("; charset=" + charset if charset else ""))
                 write(directory, "attachment-%d" % len(names), part.get_payload(decode=True))
             elif text is None and part.get_content_type() == "text/plain":
                 text = part.get_payload(decode=True)
         write(directory, "text", text or b"")
         write(directory, "attachments", "".join(n + "\n" for n in names))
+        write(directory, "attachment-types", "".join(t + "\n" for t in types))
         return "250 Message accepted for delivery"
 
 
@@ -121,6 +128,12 @@ async def main():
     if security != "none":
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(options["cert"], options["key"])
+        if "clientcert" in options:
+            # A certificate of the client's is demanded, over this TLS version only.
+            context.verify_mode = ssl.CERT_REQUIRED
+            context.load_verify_locations(options["cert"])
+            version = getattr(ssl.TLSVersion, "TLSv" + options["clientcert"].replace(".", "_"))
+            context.minimum_version = context.maximum_version = version
     settings = {"hostname": "aiosmtpd.test"}
     if "sizelimit" in options:
         settings.update(data_size_limit=int(options["sizelimit"]))
