@@ -168,6 +168,10 @@ void TCustomSmtpClient::DoCommand(const std::string& Msg) {
   if (OnCommand) OnCommand(*this, Msg);
 }
 
+void TCustomSmtpClient::DoMessageAccepted(const std::string& Reply) {
+  if (OnMessageAccepted) OnMessageAccepted(*this, Reply);
+}
+
 void TCustomSmtpClient::DoResponse(const std::string& Msg) {
   if (OnResponse) OnResponse(*this, Msg);
 }
@@ -462,6 +466,7 @@ void TCustomSmtpClient::Open() {
 void TCustomSmtpClient::Mail() {
   CheckReady();
   FRefused.clear();
+  FTaken.clear();
   StartCompound(
       rqMail, stepBit(TSmtpStep::MailFrom) | stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data));
 }
@@ -809,7 +814,7 @@ std::optional<std::string> TCustomSmtpClient::EnvelopePath(const std::string& ad
 void TCustomSmtpClient::PrepareRecipients() {
   FRecipients.clear();
   FRefused.clear();
-  FRecipientsTaken = 0;
+  FTaken.clear();
   FLocalRefusal = 0;
   for (const std::string& name : RcptName) {
     const std::string address = trimmed(name);
@@ -961,7 +966,7 @@ void TCustomSmtpClient::EnvelopeReplied() {
   // After a refused sender the recipients' refusals say nothing about them.
   if (FEnvelopeRefusedBy == TSmtpStep::MailFrom) return;
   if (FOutcome == 0) {
-    ++FRecipientsTaken;
+    FTaken.push_back(FRecipients[static_cast<size_t>(FCursor)].address);
     return;
   }
   FRefused.push_back({FRecipients[static_cast<size_t>(FCursor)].address, FLastResponse});
@@ -969,7 +974,7 @@ void TCustomSmtpClient::EnvelopeReplied() {
 }
 
 void TCustomSmtpClient::EnvelopeDataReplied() {
-  if (FEnvelopeRefusedBy == TSmtpStep::None && FRecipientsTaken == 0) {
+  if (FEnvelopeRefusedBy == TSmtpStep::None && FTaken.empty()) {
     FEnvelopeRefusedBy = TSmtpStep::RcptTo;
   }
   if (FEnvelopeRefusedBy == TSmtpStep::None) return DataReplied();
@@ -1029,7 +1034,7 @@ void TCustomSmtpClient::SendRecipient() {
 void TCustomSmtpClient::RecipientReplied() {
   const size_t tried = static_cast<size_t>(FCursor) + 1;
   if (FOutcome == 0) {
-    ++FRecipientsTaken;
+    FTaken.push_back(FRecipients[tried - 1].address);
   } else {
     FRefused.push_back({FRecipients[tried - 1].address, FLastResponse});
   }
@@ -1038,7 +1043,7 @@ void TCustomSmtpClient::RecipientReplied() {
     SendRecipient();
     return;
   }
-  DoRequestDone(FRecipientsTaken > 0 ? 0 : FOutcome);
+  DoRequestDone(!FTaken.empty() ? 0 : FOutcome);
 }
 
 // ---- the message ----
@@ -1122,7 +1127,7 @@ void TCustomSmtpClient::DataNext() {
     if (!more) {
       FSocket->OnDataSent = nullptr;
       FSocket->QueueData(FSendBlock.data(), length);
-      ExecCommand(rqData, ".", {250}, nullptr);
+      ExecCommand(rqData, ".", {250}, &TCustomSmtpClient::DataEndReplied);
       return;
     }
     FSocket->OnDataSent = [this](TCustomWSocket&, std::uint16_t) { ContinueData(); };
@@ -1134,6 +1139,11 @@ void TCustomSmtpClient::DataNext() {
     }
     if (!FSocket->SendAtOnce(FSendBlock.data(), length) || !FSessionUp) return;
   }
+}
+
+void TCustomSmtpClient::DataEndReplied() {
+  if (FOutcome == 0) DoMessageAccepted(FLastResponse);
+  DoRequestDone(FOutcome);
 }
 
 // A message that cannot be produced whole is never ended with ".": what was made goes out, then

@@ -95,6 +95,11 @@ using TSmtpRequestDone =
     std::function<void(TCustomSmtpClient& Sender, TSmtpRequest RqType, int Error)>;
 using TSmtpNotify = std::function<void(TCustomSmtpClient& Sender)>;
 using TSmtpSessionEvent = std::function<void(TCustomSmtpClient& Sender, std::uint16_t Error)>;
+// The server took the message: Reply is its answer to the end of the data, "250 2.0.0 Ok: queued
+// as 4QzX1". Raised the moment that reply arrives, before the request ends and before anything
+// else is sent, so that the caller can record the delivery before the connection may be lost.
+using TSmtpMessageAccepted =
+    std::function<void(TCustomSmtpClient& Sender, const std::string& Reply)>;
 using TSmtpBuildHeader =
     std::function<void(TCustomSmtpClient& Sender, std::vector<std::string>& Header)>;
 
@@ -147,6 +152,8 @@ class TCustomSmtpClient {
   // The command whose refusal ended the last request (MailFrom: the sender was refused; RcptTo:
   // no recipient was taken); None when no refusal of a command ended it.
   TSmtpStep RefusedBy() const { return FRefusedBy; }
+  // The recipients the server took for the last message, in order.
+  const std::vector<std::string>& AcceptedRecipients() const { return FTaken; }
   // What the last EHLO reply announced; empty after HELO.
   const SmtpCapabilities& Capabilities() const { return FCapabilities; }
   // Open greets with EHLO, which names this machine itself, rather than HELO with SignOn.
@@ -164,6 +171,7 @@ class TCustomSmtpClient {
   TSmtpSessionEvent OnSessionConnected;
   TSmtpSessionEvent OnSessionClosed;
   TSmtpBuildHeader OnBuildHeader;
+  TSmtpMessageAccepted OnMessageAccepted;
 
   virtual void Connect();
   virtual void Helo();
@@ -197,6 +205,7 @@ class TCustomSmtpClient {
   // once this way; each line is still shown through DoDisplay. The engine's own has none.
   virtual bool DoGetDataBlock(std::string& Block, size_t Limit);
   virtual void DoBuildHeader(std::vector<std::string>& Header);
+  virtual void DoMessageAccepted(const std::string& Reply);
   // Makes the header and readies the body for DATA or WriteMessage.
   virtual void BeginMessage();
   // Readies the body to be produced again from its first line, the header kept.
@@ -286,6 +295,7 @@ class TCustomSmtpClient {
   void DataReplied();
   void ContinueData();
   void DataNext();
+  void DataEndReplied();
   bool FillSendBlock();
   void AbortData(const std::string& failure);
   void AppendHeaderLine(const std::string& line);
@@ -303,8 +313,8 @@ class TCustomSmtpClient {
     std::string line;     // its RCPT TO command
   };
   std::vector<Recipient> FRecipients;  // those the envelope can carry, in order
-  size_t FRecipientsTaken = 0;
-  int FLocalRefusal = 0;  // why the last recipient refused here was, when one was
+  std::vector<std::string> FTaken;     // the addresses the server took
+  int FLocalRefusal = 0;               // why the last recipient refused here was, when one was
   std::string FSenderPath;
   bool FSmtpUtf8 = false;
   SmtpCapabilities FCapabilities;

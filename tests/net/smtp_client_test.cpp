@@ -197,8 +197,17 @@ TEST_F(SmtpClientTest, AcceptedRecipientsGetTheMessageAndRefusedOnesAreKept) {
         .line("250 queued")
         .reply("221 bye")
         .close();
+    // The acceptance is told the moment the end-of-data reply arrives, before the request ends.
+    Lines told;
+    client.OnMessageAccepted = [&](TCustomSmtpClient& sender, const std::string& reply) {
+      told.push_back(reply + " before " + std::to_string(requests.ends.size()) + " ends, to " +
+                     sender.AcceptedRecipients().at(0));
+    };
     EXPECT_EQ(open(), (End{rqOpen, 0}));
     EXPECT_EQ(mail(), (End{rqMail, 0}));
+    EXPECT_EQ(told, Lines{"250 queued before " + std::to_string(requests.ends.size() - 1) +
+                          " ends, to " + player});
+    EXPECT_EQ(client.AcceptedRecipients(), Lines{player});
     ASSERT_EQ(client.RefusedRecipients().size(), 1u);
     EXPECT_EQ(client.RefusedRecipients()[0].address, "gone@example.org");
     EXPECT_EQ(client.RefusedRecipients()[0].reply, "550 no such user");
@@ -213,7 +222,11 @@ TEST_F(SmtpClientTest, NoRecipientAcceptedSendsNoDataAndLeavesNothingPending) {
   client.RcptName = {"gone@example.org", "left@example.org"};
   server.acceptEnvelope(0).reply("550 no such user").reply("551 moved").reply("221 bye").close();
   EXPECT_EQ(open(), (End{rqOpen, 0}));
+  client.OnMessageAccepted = [](TCustomSmtpClient&, const std::string& reply) {
+    ADD_FAILURE() << "no recipient took it, yet: " << reply;
+  };
   EXPECT_EQ(mail(), (End{rqMail, 551}));
+  EXPECT_TRUE(client.AcceptedRecipients().empty());
   EXPECT_EQ(client.ErrorMessage(), "550 no such user");
   EXPECT_EQ(client.RefusedRecipients().size(), 2u);
   // The dropped DATA step must not come back after the next request.
