@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "core/settings.h"
 #include "platform/application.h"
 #include "platform/messages.h"
+#include "platform/termination.h"
 #include "send/connection_check.h"
 #include "ui/program.h"
 
@@ -97,6 +99,12 @@ int runProgram(int argc, char** argv) {
     platform::installMessages(platform::makeWidgetMessages());
   }
   ui::Program program(commandLine, core::settingsFilePath());
+  // Stopped, a batch run finishes the journal line in hand and tells that not all went out.
+  std::unique_ptr<platform::TerminationWatch> termination;
+  if (commandLine.batch) {
+    termination = std::make_unique<platform::TerminationWatch>(
+        [](int) { platform::Application::quit(core::ExitFailed); });
+  }
   program.start();
   int status = application.exec();
   if (batchMessages != nullptr && batchMessages->written() > 0 && status == ExitOk) {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/application.h"
+#include "platform/file_lock.h"
 #include "platform/messages.h"
 
 namespace zelvaro::app {
@@ -187,6 +188,16 @@ void GameWatch::mail(Game& game, const core::TurnObservation& seen,
   mailing_ = true;
   MailOutcome outcome;
   try {
+    platform::FileLock lock(platform::lockPathFor(game.path));
+    if (!lock.tryLock()) {
+      // What the other run mails is not due any more: the game is looked at afresh after it.
+      std::cerr << "zelvaro: " << game.name << ": another Zelvaro is mailing this game; waiting"
+                << std::endl;
+      lock.wait();
+      mailing_ = false;
+      lookAfterSession(game);
+      return;
+    }
     outcome = mailer_.mail(game.path, std::set<int>(players.begin(), players.end()));
   } catch (...) {
     mailing_ = false;
@@ -201,7 +212,11 @@ void GameWatch::mail(Game& game, const core::TurnObservation& seen,
                  std::to_string(seen.players.size()));
   for (const auto& [player, reason] : outcome.failed) noteFailure(game, player, reason);
   game.stateLine.clear();
-  // What changed during the session, and the retries just planned, are seen to from the loop.
+  lookAfterSession(game);
+}
+
+// What changed during the session, and the retries just planned, are seen to from the loop.
+void GameWatch::lookAfterSession(Game& game) {
   lookAfterMailing_.insert(&game);
   for (Game* waiting : std::exchange(lookAfterMailing_, {})) lookAgainAt(*waiting, Clock::now());
 }

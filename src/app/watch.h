@@ -84,6 +84,7 @@ class GameWatch {
   // A new fingerprint: the settle time starts again and messages may be said again.
   void noteChange(Game& game, const core::TurnObservation& seen);
   void lookAgainAt(Game& game, core::WatchTime when);
+  void lookAfterSession(Game& game);
   std::vector<core::WatchedPlayer> withFailures(const Game& game,
                                                 std::vector<core::WatchedPlayer> players) const;
 

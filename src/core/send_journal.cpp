@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
@@ -125,7 +126,7 @@ std::string journalLine(const JournalEntry& entry) {
 
 std::optional<JournalEntry> parseJournalLine(const std::string& line) {
   const std::vector<std::string> columns = split(line, '\t');
-  if (columns.size() != kColumns) return std::nullopt;
+  if (columns.size() < kColumns) return std::nullopt;
   const std::optional<int> year = number(columns[3]);
   const std::optional<int> player = number(columns[4]);
   if (!year || !player || columns[0].empty() || columns[8].empty()) return std::nullopt;
@@ -173,41 +174,43 @@ std::string SendJournal::defaultPath() {
 
 SendJournal::SendJournal(std::string path) : path_(std::move(path)) {}
 
+std::string SendJournal::damagedPath() const {
+  const std::filesystem::path path(path_);
+  return (path.parent_path() / (path.stem().string() + ".damaged.tsv")).string();
+}
+
 std::string SendJournal::load() {
   entries_.clear();
+  damaged_ = 0;
   if (!fileExists(path_) && !std::filesystem::exists(path_)) return {};
   std::ifstream in(path_, std::ios::binary);
-  if (!in) {
+  // A device would be read for ever.
+  std::error_code error;
+  if (!in || !std::filesystem::is_regular_file(path_, error)) {
     return "The send journal " + path_ +
            " cannot be read; turns mailed before may be mailed again.";
   }
-  int damaged = 0;
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
     if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
       entries_.push_back(std::move(*entry));
     } else {
-      ++damaged;
+      ++damaged_;
     }
   }
   if (in.bad()) {
     return "The send journal " + path_ +
            " cannot be read; turns mailed before may be mailed again.";
   }
-  if (damaged == 0) return {};
-  return "The send journal " + path_ + " has " + std::to_string(damaged) +
+  if (damaged_ == 0) return {};
+  return "The send journal " + path_ + " has " + std::to_string(damaged_) +
          " damaged line(s); they were left out.";
 }
 
-void SendJournal::append(const JournalEntry& entry) {
-  const int fd = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) throw EInOutError("Cannot append to", path_, errno);
-  std::string bytes = journalLine(entry) + "\n";
-  // A line cut short by a crash is ended first, so that the new one stays whole.
-  const off_t size = ::lseek(fd, 0, SEEK_END);
-  char last = '\n';
-  if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n') bytes.insert(0, "\n");
+namespace {
+
+void writeWhole(int fd, const std::string& bytes, const std::string& path) {
   size_t written = 0;
   while (written < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
@@ -215,14 +218,76 @@ void SendJournal::append(const JournalEntry& entry) {
     if (n < 0) {
       const int error = errno;
       ::close(fd);
-      throw EInOutError("Cannot append to", path_, error);
+      throw EInOutError("Cannot append to", path, error);
     }
     written += static_cast<size_t>(n);
   }
   const bool synced = ::fdatasync(fd) == 0;
   const int error = errno;
   ::close(fd);
-  if (!synced) throw EInOutError("Cannot append to", path_, error);
+  if (!synced) throw EInOutError("Cannot append to", path, error);
+}
+
+int openForAppending(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) throw EInOutError("Cannot append to", path, errno);
+  return fd;
+}
+
+}  // namespace
+
+std::string SendJournal::setAsideDamaged() {
+  std::ifstream in(path_, std::ios::binary);
+  std::string whole, damaged, line;
+  int count = 0;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    if (parseJournalLine(line)) {
+      whole += line + "\n";
+    } else {
+      damaged += line + "\n";
+      ++count;
+    }
+  }
+  if (in.bad()) throw EInOutError("Cannot read", path_, EIO);
+  if (count == 0) return {};
+  // The damaged lines are kept first, so that a failure before the journal is rewritten loses
+  // nothing; at worst they are set aside twice.
+  writeWhole(openForAppending(damagedPath()), damaged, damagedPath());
+  const std::string temporary = path_ + ".tmp" + std::to_string(::getpid());
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw EInOutError("Cannot write", temporary, errno);
+  try {
+    writeWhole(fd, whole, temporary);
+  } catch (...) {
+    ::unlink(temporary.c_str());
+    throw;
+  }
+  if (::rename(temporary.c_str(), path_.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    throw EInOutError("Cannot write", path_, error);
+  }
+  damaged_ = 0;
+  return "The send journal " + path_ + " had " + std::to_string(count) +
+         " damaged line(s), cut short by a full disk or a stopped run; they were moved to " +
+         damagedPath() + ".";
+}
+
+void SendJournal::checkWritable() const {
+  ::close(openForAppending(path_));
+}
+
+void SendJournal::append(const JournalEntry& entry) {
+  const int fd = openForAppending(path_);
+  std::string bytes = journalLine(entry) + "\n";
+  // A line cut short by a crash is ended first, so that the new one stays whole.
+  const off_t size = ::lseek(fd, 0, SEEK_END);
+  char last = '\n';
+  if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n') bytes.insert(0, "\n");
+  writeWhole(fd, bytes, path_);
   entries_.push_back(entry);
 }
 
@@ -235,6 +300,54 @@ std::optional<JournalEntry> SendJournal::mailed(const std::string& gameFile, int
     }
   }
   return std::nullopt;
+}
+
+std::set<std::string> SendJournal::mailedAddresses(const std::string& gameFile, int year,
+                                                   int player,
+                                                   const std::vector<JournalFile>& files) const {
+  std::set<std::string> addresses;
+  for (const JournalEntry& entry : entries_) {
+    if (entry.sent() && entry.gameFile == gameFile && entry.year == year &&
+        entry.player == player && entry.files == files) {
+      for (std::string& address : journalAddresses(entry.recipients)) addresses.insert(address);
+    }
+  }
+  return addresses;
+}
+
+std::set<std::string> SendJournal::refusedAddresses(const std::string& gameFile, int year,
+                                                    int player,
+                                                    const std::vector<JournalFile>& files) const {
+  const std::set<std::string> mailed = mailedAddresses(gameFile, year, player, files);
+  std::set<std::string> refused;
+  for (const JournalEntry& entry : entries_) {
+    if (entry.sent() || entry.gameFile != gameFile || entry.year != year ||
+        entry.player != player || entry.files != files) {
+      continue;
+    }
+    for (std::string& address : journalAddresses(entry.recipients)) {
+      if (mailed.count(address) == 0) refused.insert(std::move(address));
+    }
+  }
+  return refused;
+}
+
+std::string journalAddress(const std::string& address) {
+  const size_t begin = address.find_first_not_of(" \t");
+  if (begin == std::string::npos) return {};
+  std::string text = address.substr(begin, address.find_last_not_of(" \t") - begin + 1);
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<std::string> journalAddresses(const std::string& recipients) {
+  std::vector<std::string> addresses;
+  for (const std::string& item : split(recipients, ',')) {
+    if (std::string address = journalAddress(item); !address.empty()) {
+      addresses.push_back(std::move(address));
+    }
+  }
+  return addresses;
 }
 
 std::optional<JournalEntry> SendJournal::lastWord(const std::string& gameFile, int year,

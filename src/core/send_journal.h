@@ -6,6 +6,7 @@
 // killed run leaves every line it wrote whole.
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,11 @@ struct JournalEntry {
   std::string recipients;  // comma-separated
   std::vector<JournalFile> files;
   std::string messageId;
-  // "sent"; "sent anyway: " and why the files were not right; or "failed: " and the reason
+  // "sent"; "sent anyway: " and why the files were not right; or "failed: " and the reason. A
+  // message some of whose addresses were refused has a sent line for those that took it and a
+  // "failed" line for each refused one.
   std::string outcome;
-  std::string lastReply;
+  std::string lastReply;  // for a sent message, the server's reply to the end of its data
 
   // The message went out (also one the operator chose to mail as it was).
   bool sent() const { return outcome == "sent" || outcome.starts_with("sent anyway: "); }
@@ -37,7 +40,8 @@ struct JournalEntry {
 };
 
 std::string journalLine(const JournalEntry& entry);
-// Nothing for a line that is not a whole journal line.
+// Nothing for a line that is not a whole journal line. Lines with more columns than these (of a
+// later kind or version) are whole; their further columns are not kept.
 std::optional<JournalEntry> parseJournalLine(const std::string& line);
 // The time now as the journal writes it.
 std::string journalTime();
@@ -56,6 +60,15 @@ class SendJournal {
   // stops anything: what is whole is kept, and the returned text says what is wrong (empty
   // when nothing is).
   std::string load();
+  // Lines of the last load() that were not whole (cut short by a full disk or a kill).
+  int damagedLines() const { return damaged_; }
+  // Moves the damaged lines to damagedPath() and rewrites the journal without them, so that
+  // they are reported once; the returned text says so. Only while holding the game's lock:
+  // nobody else may append meanwhile. Throws EInOutError.
+  std::string setAsideDamaged();
+  std::string damagedPath() const;
+  // Opens the journal for appending, creating it and its folder; throws EInOutError.
+  void checkWritable() const;
   // Writes the line at the end of the file and flushes it to disk; throws EInOutError.
   void append(const JournalEntry& entry);
 
@@ -64,6 +77,13 @@ class SendJournal {
   // The last "sent" line of this game, year and player with exactly these files.
   std::optional<JournalEntry> mailed(const std::string& gameFile, int year, int player,
                                      const std::vector<JournalFile>& files) const;
+  // The addresses (trimmed, in lower case) that took these files of this game, year and player.
+  std::set<std::string> mailedAddresses(const std::string& gameFile, int year, int player,
+                                        const std::vector<JournalFile>& files) const;
+  // Addresses that failed to take these files and never took them since: what is still due
+  // for a player who was mailed at his other addresses.
+  std::set<std::string> refusedAddresses(const std::string& gameFile, int year, int player,
+                                         const std::vector<JournalFile>& files) const;
   // The journal's last word on this game, year and player, sent or failed.
   std::optional<JournalEntry> lastWord(const std::string& gameFile, int year, int player) const;
   // The last message that went out to this player of this game for a year before `year`.
@@ -73,6 +93,12 @@ class SendJournal {
  private:
   std::string path_;
   std::vector<JournalEntry> entries_;
+  int damaged_ = 0;
 };
+
+// An address as the journal compares it: trimmed, in lower case.
+std::string journalAddress(const std::string& address);
+// The addresses of an entry's recipients column.
+std::vector<std::string> journalAddresses(const std::string& recipients);
 
 }  // namespace zelvaro::core

@@ -28,8 +28,10 @@ std::optional<JournalEntry> mailedBefore(const Game& game, const SendJournal& jo
   const std::string gameFile = journalGameFile(game);
   if (gameFile.empty()) return std::nullopt;
   try {
-    return journal.mailed(gameFile, game.year, player,
-                          journalFilesOf(attachablePaths(game, player, fields)));
+    const std::vector<JournalFile> files = journalFilesOf(attachablePaths(game, player, fields));
+    // An address still due makes the player due, though his other addresses have the files.
+    if (!journal.refusedAddresses(gameFile, game.year, player, files).empty()) return std::nullopt;
+    return journal.mailed(gameFile, game.year, player, files);
   } catch (const EInOutError&) {
     return std::nullopt;
   }

@@ -22,7 +22,8 @@ std::vector<std::string> attachablePaths(const Game& game, int player,
                                          const std::vector<std::string>& fields);
 
 // The journal's "sent" line for this entry's files of the game's year; nothing when there is
-// none, when the game has no game file, or when a file cannot be read.
+// none, when one of his addresses is still due, when the game has no game file, or when a file
+// cannot be read.
 std::optional<JournalEntry> mailedBefore(const Game& game, const SendJournal& journal, int player,
                                          const std::vector<std::string>& fields);
 

@@ -13,7 +13,9 @@ std::unique_ptr<Messages>& installed() {
 
 }  // namespace
 
-Messages& messages() { return *installed(); }
+Messages& messages() {
+  return *installed();
+}
 
 std::unique_ptr<Messages> installMessages(std::unique_ptr<Messages> impl) {
   std::unique_ptr<Messages> previous = std::move(installed());
@@ -31,16 +33,27 @@ void BatchMessages::write(const std::string& text) {
   ++written_;
 }
 
-void BatchMessages::show(const std::string& text, MessageKind) { write(text); }
+void BatchMessages::show(const std::string& text, MessageKind) {
+  write(text);
+}
+
+void BatchMessages::note(const std::string& text) {
+  write(text);
+  --written_;
+}
 
 Button BatchMessages::ask(const Question& question) {
   write(question.text);
   return question.defaultButton;
 }
 
-std::optional<std::string> BatchMessages::openFile(const FileDialog&) { return std::nullopt; }
+std::optional<std::string> BatchMessages::openFile(const FileDialog&) {
+  return std::nullopt;
+}
 
-std::optional<std::string> BatchMessages::saveFile(const FileDialog&) { return std::nullopt; }
+std::optional<std::string> BatchMessages::saveFile(const FileDialog&) {
+  return std::nullopt;
+}
 
 void RecordingMessages::show(const std::string& text, MessageKind kind) {
   entries.push_back({text, kind, false});

@@ -27,9 +27,9 @@ struct Question {
 struct FileDialog {
   std::string caption;
   std::string directory;
-  std::string fileName;     // proposed name
-  std::string filter;       // e.g. "Game files (*.zv);;All files (*)"
-  std::string defaultSuffix;  // e.g. "zv"
+  std::string fileName;          // proposed name
+  std::string filter;            // e.g. "Game files (*.zv);;All files (*)"
+  std::string defaultSuffix;     // e.g. "zv"
   bool confirmOverwrite = true;  // saveFile: ask before an existing file is picked
 };
 
@@ -42,6 +42,9 @@ class Messages {
   // Empty when the operator cancels.
   virtual std::optional<std::string> openFile(const FileDialog& dialog) = 0;
   virtual std::optional<std::string> saveFile(const FileDialog& dialog) = 0;
+  // Says what the program is doing where nobody need answer (an unattended run's standard
+  // error); no failure. The window says such things its own way.
+  virtual void note(const std::string& text) { show(text, MessageKind::Information); }
 };
 
 // The installed implementation. Before anything is installed, a batch implementation
@@ -51,7 +54,9 @@ Messages& messages();
 std::unique_ptr<Messages> installMessages(std::unique_ptr<Messages> impl);
 
 // The everyday call: a plain message box.
-inline void showMessage(const std::string& text) { messages().show(text); }
+inline void showMessage(const std::string& text) {
+  messages().show(text);
+}
 
 // Unattended runs: each text becomes one line "zelvaro: <text>" on standard error and every
 // question takes its default button. Counts what it wrote, so a batch run can tell whether
@@ -62,6 +67,8 @@ class BatchMessages : public Messages {
   Button ask(const Question& question) override;
   std::optional<std::string> openFile(const FileDialog& dialog) override;
   std::optional<std::string> saveFile(const FileDialog& dialog) override;
+  void note(const std::string& text) override;
+  // Lines written, notes not counted.
   int written() const { return written_; }
 
  private:

@@ -9,6 +9,7 @@
 #include "core/player_database.h"
 #include "core/stars_files.h"
 #include "core/text_file.h"
+#include "core/turn_status.h"
 #include "net/smtp_limits.h"
 #include "net/smtp_text.h"
 #include "platform/clock_text.h"
@@ -76,6 +77,9 @@ SendSession::SendSession(SessionHost& host, SessionTiming timing)
   _smtp.OnResponse = [this](net::TCustomSmtpClient&, const std::string& text) {
     _smtpResponse(text);
   };
+  _smtp.OnMessageAccepted = [this](net::TCustomSmtpClient&, const std::string& reply) {
+    messageAccepted(reply);
+  };
   // A lookup or a connection under way shows no trace line, but it is progress all the same.
   _smtp.OnEngineState = [this](net::TCustomSmtpClient&) { markProgress(); };
   // A reply that trickles in line by line is progress, but only for so long.
@@ -96,6 +100,7 @@ bool SendSession::run(const SendOptions& options) {
   notMailed_.clear();
   mailedNow_.clear();
   interrupted_ = false;
+  journalBroken_ = false;
   anyFailure_ = false;
   failures_.clear();
   allMailed_ = false;
@@ -162,16 +167,26 @@ void SendSession::runSession() {
   }
   const std::string sender = senderText();
   stoppedAt_ = 0;
+  // Who is due is decided under the lock, so that two runs never both find a player due.
+  platform::FileLock lock(platform::lockPathFor(core::journalGameFile(host_.game())));
+  if (options_.previewFolder.empty() && !holdGame(lock)) {
+    endSession();
+    return;
+  }
   findings_ = core::checkTurnFiles(host_.game());
-  loadJournal();
+  if (!readyJournal()) {
+    endSession();
+    return;
+  }
   // The operator may change the roster while the session waits: it is read afresh each time.
   size_t index = 0;
-  for (; index < host_.game().roster.size() && !interrupted_ && stoppedAt_ == 0; ++index) {
+  for (; index < host_.game().roster.size() && !interrupted_ && !journalBroken_ && stoppedAt_ == 0;
+       ++index) {
     sendEntry(index, sender);
   }
   if (stoppedAt_ != 0) reportNotMailed(index);
   endSession();
-  allMailed_ = !anyFailure_ && !interrupted_ && cleanlyMailed_ == selected_;
+  allMailed_ = !anyFailure_ && !interrupted_ && !journalBroken_ && cleanlyMailed_ == selected_;
 }
 
 void SendSession::fail(int slot, const std::string& line) {
@@ -245,10 +260,7 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   _smtp.RcptName.clear();
 
   const std::string& name = fields[0];
-  std::string addresses = fields[2];
-  if (auto found = core::PlayerDatabase(host_.settings().database).addressesOf(name)) {
-    addresses = *found;
-  }
+  const std::string addresses = addressesOf(fields);
   log_.LogLine("Recipient:" + name + " email(s):" + net::printableText(addresses));
   log_.LogLine("Using new SMTP routine.");
   const std::string normalized = NormalizeAddressList(addresses);
@@ -261,7 +273,11 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   }
   for (std::string& recipient : recipientsOf(normalized)) {
     // ";;" leaves an empty item, and an empty RCPT TO:<> would be the null address.
-    if (!recipient.empty()) _smtp.RcptName.push_back(std::move(recipient));
+    if (recipient.empty()) continue;
+    if (!dueAddresses_.empty() && dueAddresses_.count(core::journalAddress(recipient)) == 0) {
+      continue;
+    }
+    _smtp.RcptName.push_back(std::move(recipient));
   }
   _smtp.HdrTo = normalized;
   messageId_.clear();
@@ -278,6 +294,8 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     advanceBars();
     return;
   }
+  slotInHand_ = slot;
+  accepted_ = false;
   // The connection is readied while the files are gathered (a missing one asks the operator).
   beginTransaction(server);
   const bool everyFile = composeEntry(slot, fields, sender);
@@ -291,6 +309,8 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
       fail(slot, "Recipient refused:\"" + refused.address + "\" " + refused.reply);
       everyRecipient = false;
     }
+    // Taken is taken, whatever happened after the server's reply (a stop, a lost connection).
+    if (accepted_) outcome = {};
   }
 
   if (outcome.error == net::messageTooBig) {
@@ -307,13 +327,12 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
     } else {
       fail(slot, "Send failed: " + reason);
     }
-    journalOutcome(slot, reason);
+    journalFailure(slot, reason);
     if (!cause.text.empty()) fail(slot, cause.text);
     if (cause.stopsSession) stoppedAt_ = slot;
   } else {
     ++mailed_;
     noteMailed(slot);
-    journalOutcome(slot, "");
     log_.LogLine("Send complete.");
     if (everyFile && everyRecipient) {
       ++cleanlyMailed_;

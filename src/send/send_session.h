@@ -119,9 +119,21 @@ class SendSession {
   // The check and the journal before an entry: true when it is not to be mailed now (it has
   // then been logged and counted).
   bool stopBeforeMailing(int slot, const std::vector<std::string>& fields);
-  void loadJournal();
-  // The journal line of an entry whose outcome is known; `reason` empty for a sent message.
-  void journalOutcome(int slot, const std::string& reason);
+  // The game's lock, waited for when another run holds it; false when the wait was given up.
+  bool holdGame(platform::FileLock& lock);
+  // The journal, read again, and whether it can be written: false (said, and the session
+  // stops) when it cannot.
+  bool readyJournal();
+  // The journal line of an entry that failed as a whole.
+  void journalFailure(int slot, const std::string& reason);
+  // The server took the message: its lines go into the journal now, before QUIT.
+  void messageAccepted(const std::string& reply);
+  void journalLine(int slot, const std::string& outcome, const std::vector<std::string>& recipients,
+                   const std::string& reply);
+  // A journal that cannot be written stops the session: mailing on would mail players again.
+  void journalBroken(const std::exception& e);
+  // The player's addresses as the database (else the roster) has them.
+  std::string addressesOf(const std::vector<std::string>& fields);
   void noteNotMailed(int slot, std::string reason, bool skipped = false);
   void noteMailed(int slot, std::string previewFile = {});
   // "Player #2 Bob", as the log names an entry.
@@ -223,7 +235,12 @@ class SendSession {
   SendOptions options_;
   std::vector<core::TurnFinding> findings_;
   core::SendJournal journal_;
-  bool journalUsable_ = true;
+  bool journalBroken_ = false;
+  // The entry being mailed, whether the server took it, and the addresses it still needs when
+  // it took his files before at some of them (empty: all).
+  int slotInHand_ = 0;
+  bool accepted_ = false;
+  std::set<std::string> dueAddresses_;
   std::string messageId_;  // of the message in progress, as its header says
   int mailed_ = 0;
   int previewCount_ = 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "platform/file_lock.h"
 #include "send/session_log.h"
 
 namespace zelvaro::send {
@@ -36,6 +37,11 @@ class SessionHost : public LogHost {
 
   // Shows "Last generated: " + text.
   virtual void showLastGenerated(const std::string& text) = 0;
+
+  // Another run holds the game: says `sentence` and waits until `lock` is taken; false when the
+  // operator stopped waiting or the program is ending. By default the sentence is a note and
+  // nobody can stop the wait but the program's end.
+  virtual bool waitForGame(platform::FileLock& lock, const std::string& sentence);
 };
 
 }  // namespace zelvaro::send

@@ -2,23 +2,70 @@
 // and the journal that keeps a turn from being mailed twice.
 
 #include <algorithm>
+#include <cstring>
 
+#include "core/errors.h"
+#include "core/player_database.h"
 #include "core/turn_status.h"
+#include "net/smtp_text.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
+#include "send/templates.h"
 
 namespace zelvaro::send {
 
-void SendSession::loadJournal() {
-  journalUsable_ = true;
-  const std::string problem = journal_.load();
-  if (problem.empty()) return;
+bool SendSession::holdGame(platform::FileLock& lock) {
+  // A game never saved has no name another run could mail it by.
+  if (core::journalGameFile(host_.game()).empty() || lock.tryLock()) return true;
+  const std::string sentence =
+      host_.game().filePath + ": another Zelvaro is mailing this game; waiting";
+  log_.LogLine(sentence);
+  if (host_.waitForGame(lock, sentence)) return true;
+  interrupted_ = true;
+  log_.LogLine("Stopped waiting for the other Zelvaro; nobody was mailed.");
+  return false;
+}
+
+bool SendSession::readyJournal() {
+  if (!options_.previewFolder.empty()) return true;
+  std::string problem = journal_.load();
+  try {
+    journal_.checkWritable();
+    // Whoever holds the game may set its cut-short lines aside; they are then told once.
+    if (journal_.damagedLines() > 0) problem = journal_.setAsideDamaged();
+  } catch (const std::exception& e) {
+    journalBroken(e);
+    return false;
+  }
+  if (!problem.empty()) {
+    log_.LogLine(problem);
+    platform::messages().show(problem, platform::MessageKind::Warning);
+  }
+  return true;
+}
+
+void SendSession::journalBroken(const std::exception& e) {
+  if (journalBroken_) return;
+  journalBroken_ = true;
+  anyFailure_ = true;
+  const auto* failure = dynamic_cast<const core::EInOutError*>(&e);
+  const std::string reason = failure != nullptr ? std::strerror(failure->errorNumber()) : e.what();
+  const std::string problem = "Cannot write the send journal " + journal_.path() + ": " + reason +
+                              "; stopped so that no player is mailed twice";
   log_.LogLine(problem);
-  platform::messages().show(problem, platform::MessageKind::Warning);
+  platform::messages().show(problem, platform::MessageKind::Error);
+}
+
+std::string SendSession::addressesOf(const std::vector<std::string>& fields) {
+  if (auto found = core::PlayerDatabase(host_.settings().database).addressesOf(fields[0])) {
+    return *found;
+  }
+  return fields[2];
 }
 
 bool SendSession::stopBeforeMailing(int slot, const std::vector<std::string>& fields) {
   sentAnyway_.clear();
+  dueAddresses_.clear();
   for (const core::TurnFinding& finding : findings_) {
     if (finding.player != slot || finding.ok()) continue;
     const bool refused = options_.files == SendOptions::Files::RefuseAny ||
@@ -34,9 +81,32 @@ bool SendSession::stopBeforeMailing(int slot, const std::vector<std::string>& fi
     sentAnyway_ += (sentAnyway_.empty() ? "" : "; ") + finding.text();
   }
   if (options_.again || options_.againPlayers.count(slot) > 0) return false;
-  // A file that cannot be read now is no proof: it fails where it is attached, with its reason.
-  const auto before = core::mailedBefore(host_.game(), journal_, slot, fields);
+  // Another run may have mailed him while this one waited: the journal is read again.
+  if (options_.previewFolder.empty()) journal_.load();
+  const core::Game& game = host_.game();
+  const std::string gameFile = core::journalGameFile(game);
+  std::vector<core::JournalFile> files;
+  try {
+    files = core::journalFilesOf(core::attachablePaths(game, slot, fields));
+  } catch (const core::EInOutError&) {
+    // A file that cannot be read now is no proof: it fails where it is attached, with its reason.
+    return false;
+  }
+  const auto before =
+      gameFile.empty() ? std::nullopt : journal_.mailed(gameFile, game.year, slot, files);
   if (!before) return false;
+  const std::set<std::string> mailed = journal_.mailedAddresses(gameFile, game.year, slot, files);
+  for (const std::string& address : recipientsOf(NormalizeAddressList(addressesOf(fields)))) {
+    const std::string key = core::journalAddress(address);
+    if (!key.empty() && mailed.count(key) == 0) dueAddresses_.insert(key);
+  }
+  if (!dueAddresses_.empty()) {
+    std::string due;
+    for (const std::string& address : dueAddresses_) due += (due.empty() ? "" : ", ") + address;
+    log_.LogLine("Player #" + std::to_string(slot) + ": Already mailed on " + before->when() +
+                 " at his other addresses: mailing " + net::printableText(due) + " only");
+    return false;
+  }
   log_.LogLine("Player #" + std::to_string(slot) + ": Already mailed on " + before->when() +
                ": skipped");
   noteNotMailed(slot, "mailed on " + before->when(), true);
@@ -44,7 +114,25 @@ bool SendSession::stopBeforeMailing(int slot, const std::vector<std::string>& fi
   return true;
 }
 
-void SendSession::journalOutcome(int slot, const std::string& reason) {
+void SendSession::journalFailure(int slot, const std::string& reason) {
+  journalLine(slot, "failed: " + reason, _smtp.RcptName, _smtp.LastResponse());
+}
+
+void SendSession::messageAccepted(const std::string& reply) {
+  accepted_ = true;
+  if (!sentAnyway_.empty())
+    log_.LogLine(playerLabel(slotInHand_) + ": sent anyway: " + sentAnyway_);
+  journalLine(slotInHand_, sentAnyway_.empty() ? "sent" : "sent anyway: " + sentAnyway_,
+              _smtp.AcceptedRecipients(), reply);
+  for (const auto& refused : _smtp.RefusedRecipients()) {
+    journalLine(slotInHand_, "failed: " + refused.reply, {refused.address}, refused.reply);
+  }
+}
+
+void SendSession::journalLine(int slot, const std::string& outcome,
+                              const std::vector<std::string>& recipients,
+                              const std::string& reply) {
+  if (journalBroken_) return;
   const core::Game& game = host_.game();
   core::JournalEntry entry;
   entry.time = core::journalTime();
@@ -52,17 +140,12 @@ void SendSession::journalOutcome(int slot, const std::string& reason) {
   entry.gameName = game.name;
   entry.year = game.year;
   entry.player = slot;
-  for (const std::string& recipient : _smtp.RcptName) {
+  for (const std::string& recipient : recipients) {
     entry.recipients += (entry.recipients.empty() ? "" : ",") + recipient;
   }
   entry.messageId = messageId_;
-  entry.outcome = !reason.empty()       ? "failed: " + reason
-                  : sentAnyway_.empty() ? "sent"
-                                        : "sent anyway: " + sentAnyway_;
-  if (reason.empty() && !sentAnyway_.empty()) {
-    log_.LogLine(playerLabel(slot) + ": sent anyway: " + sentAnyway_);
-  }
-  entry.lastReply = _smtp.LastResponse();
+  entry.outcome = outcome;
+  entry.lastReply = reply;
   try {
     std::vector<std::string> paths(_smtp.EmailFiles.begin(), _smtp.EmailFiles.end());
     entry.files = core::journalFilesOf(paths);
@@ -72,12 +155,7 @@ void SendSession::journalOutcome(int slot, const std::string& reason) {
   try {
     journal_.append(entry);
   } catch (const std::exception& e) {
-    if (!journalUsable_) return;
-    journalUsable_ = false;
-    const std::string problem =
-        std::string("Cannot write the send journal, so this turn may be mailed again: ") + e.what();
-    log_.LogLine(problem);
-    platform::messages().show(problem, platform::MessageKind::Warning);
+    journalBroken(e);
   }
 }
 

@@ -97,6 +97,8 @@ class MainWindow : public QMainWindow,
   void sendAndSumUp(const send::SendOptions& options);
   // The session of the last sendGame(); nothing before the first.
   const send::SendSession* lastSession() const { return session_.get(); }
+  // A batch run: the window is there, but nobody looks at it.
+  void setUnattended(bool unattended) { unattended_ = unattended; }
   bool sendGame();
   // Why entries of the last send were not mailed.
   std::vector<std::string> sendFailures() const;
@@ -180,6 +182,7 @@ class MainWindow : public QMainWindow,
   void setFileProgress(int position, int maximum) override;
   void setOverallProgress(int position) override;
   void showLastGenerated(const std::string& text) override;
+  bool waitForGame(platform::FileLock& lock, const std::string& sentence) override;
 
   // SplitTarget
   int splitPosition() const override { return settings_.split; }
@@ -279,6 +282,7 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<GridCommands> commands_;
   std::unique_ptr<send::SessionTiming> timing_;
   std::unique_ptr<send::SendSession> session_;
+  bool unattended_ = false;
   core::SendJournal journal_;
   std::string filesStamp_;  // of the files the year and the Mailed column were read from
   std::unique_ptr<platform::FolderWatch> folderWatch_;

@@ -15,6 +15,7 @@
 #include "platform/messages.h"
 #include "send/send_session.h"
 #include "send/session_summary.h"
+#include "ui/game_wait_dialog.h"
 #include "ui/main_window.h"
 #include "ui/pre_send_dialog.h"
 #include "ui/text_window.h"
@@ -176,6 +177,13 @@ void MainWindow::setOverallProgress(int position) {
 
 void MainWindow::showLastGenerated(const std::string& text) {
   gen->setText(QString::fromStdString("Last generated: " + text));
+}
+
+bool MainWindow::waitForGame(platform::FileLock& lock, const std::string& sentence) {
+  // A batch or watch run has no window to wait in.
+  if (unattended_ || !isVisible()) return send::SessionHost::waitForGame(lock, sentence);
+  GameWaitDialog dialog(this);
+  return dialog.waitFor(lock, sentence);
 }
 
 }  // namespace zelvaro::ui

@@ -43,6 +43,7 @@ Program::~Program() = default;
 void Program::start() {
   startup_.examineCommandLine();
   window_->FormCreate();
+  window_->setUnattended(commandLine_.batch);
   window_->show();
   // Without a window manager (a bare X server, the offscreen platform) nothing else makes
   // the window active, and its first activation does the start-up work.

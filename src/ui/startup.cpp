@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "core/text_file.h"
 #include "core/text_store.h"
+#include "platform/eventloop.h"
 #include "platform/messages.h"
 
 namespace zelvaro::ui {
@@ -91,6 +92,10 @@ void Startup::hintAtEmptyDatabase() {
 void Startup::sendEveryGame() {
   bool failed = false;
   for (const std::string& path : commandLine_.gameFiles()) {
+    if (platform::applicationTerminating()) {
+      failed = true;
+      break;
+    }
     if (!core::fileExists(path)) {
       // A game that was never mailed must not pass for one that was.
       if (reportedMissing_.count(path) == 0) reportMissing(path);

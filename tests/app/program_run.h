@@ -42,6 +42,8 @@ class RunningProgram {
   // Sends `signal` and waits for the end; the exit status, or -1 when it did not exit by
   // itself within `timeoutMs` (it is then killed).
   int stop(int signal, int timeoutMs);
+  // Waits for the end without a signal.
+  int wait(int timeoutMs) { return stop(0, timeoutMs); }
 
  private:
   std::unique_ptr<TempDir> capture_;

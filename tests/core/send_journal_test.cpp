@@ -1,6 +1,7 @@
 #include "core/send_journal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -78,6 +79,61 @@ TEST_F(SendJournalTest, ADamagedJournalIsToldAndTheWholeLinesKept) {
   std::filesystem::create_directory(path);
   EXPECT_NE(journal.load().find("cannot be read"), std::string::npos);
   EXPECT_THROW(journal.append(entry(1, "sent", kHashA)), EInOutError);
+}
+
+TEST_F(SendJournalTest, CutShortLinesAreSetAsideOnceAndLinesOfOtherKindsKept) {
+  std::filesystem::create_directories(dir.file("state"));
+  const std::string sent = journalLine(entry(1, "sent", kHashA));
+  const std::string cut = journalLine(entry(2, "sent", kHashA)).substr(0, 40);
+  const std::string later = journalLine(entry(3, "orders", kHashA)) + "\tsome later column";
+  test::writeFile(path, sent + "\n" + cut + "\n" + later + "\n");
+  SendJournal journal(path);
+  EXPECT_NE(journal.load().find("1 damaged line(s)"), std::string::npos);
+  EXPECT_EQ(journal.damagedLines(), 1);
+  EXPECT_EQ(journal.setAsideDamaged(),
+            "The send journal " + path +
+                " had 1 damaged line(s), cut short by a full disk or a stopped run; they were "
+                "moved to " +
+                dir.file("state/journal.damaged.tsv") + ".");
+  EXPECT_EQ(test::readFile(path), sent + "\n" + later + "\n");
+  EXPECT_EQ(test::readFile(journal.damagedPath()), cut + "\n");
+  EXPECT_EQ(journal.load(), "");
+  EXPECT_EQ(journal.setAsideDamaged(), "") << "told once";
+  EXPECT_EQ(journal.entries().size(), 2u);
+}
+
+TEST_F(SendJournalTest, EachAddressKeepsItsOwnOutcome) {
+  SendJournal journal(path);
+  JournalEntry line = entry(3, "sent", kHashA);
+  const auto files = line.files;
+  line.recipients = " Ann@X.org";
+  journal.append(line);
+  line.outcome = "failed: 450 mailbox busy";
+  line.recipients = "gone@x.org";
+  journal.append(line);
+  EXPECT_EQ(journal.mailedAddresses("/g/orion.zv", 2426, 3, files),
+            std::set<std::string>{"ann@x.org"});
+  EXPECT_EQ(journal.refusedAddresses("/g/orion.zv", 2426, 3, files),
+            std::set<std::string>{"gone@x.org"});
+  EXPECT_TRUE(journal.refusedAddresses("/g/orion.zv", 2426, 3, entry(3, "", kHashB).files).empty())
+      << "other files";
+  line.outcome = "sent";
+  journal.append(line);
+  EXPECT_TRUE(journal.refusedAddresses("/g/orion.zv", 2426, 3, files).empty());
+}
+
+TEST_F(SendJournalTest, AFullDiskIsAnError) {
+  SendJournal journal("/dev/full");
+  journal.checkWritable();
+  try {
+    journal.append(entry(1, "sent", kHashA));
+    ADD_FAILURE() << "appended to a full disk";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.errorNumber(), ENOSPC);
+  }
+  test::writeFile(dir.file("afile"), "");
+  EXPECT_THROW(SendJournal(dir.file("afile/journal.tsv")).checkWritable(), EInOutError)
+      << "a file where its folder should be";
 }
 
 TEST_F(SendJournalTest, TheJournalLivesInTheStateFolder) {

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -92,6 +93,13 @@ bool AiosmtpdServer::hasMessage(int number) const {
 std::string AiosmtpdServer::mailCommands() const {
   const std::string path = folder_.file("mail-commands");
   return std::filesystem::exists(path) ? readFile(path) : std::string();
+}
+
+int AiosmtpdServer::quitsArrived() const {
+  const std::string path = folder_.file("quit-waiting");
+  if (!std::filesystem::exists(path)) return 0;
+  const std::string text = readFile(path);
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::string AiosmtpdServer::message(int number, const std::string& item) const {

@@ -26,6 +26,8 @@ class AiosmtpdServer {
   bool hasMessage(int number) const;
   // The address of every MAIL FROM the server was sent, a line each.
   std::string mailCommands() const;
+  // With quit-delay: how many QUITs arrived so far.
+  int quitsArrived() const;
 
  private:
   void stop();

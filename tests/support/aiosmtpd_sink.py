@@ -7,8 +7,11 @@ Options: security=starttls|require-starttls|tls (with cert= and key=, PEM files)
 password= (AUTH PLAIN and LOGIN, required), token= (AUTH XOAUTH2 for that user as well),
 sender=ADDRESS (every other MAIL FROM is refused with "553 5.7.1 Sender address rejected: not
 owned by user", as Postfix does for a login's foreign address), clientcert=1.2|1.3 (a client
-certificate demanded, over that TLS version only), sizelimit=N (SIZE announced with that limit), refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
-as a busy server does, and not written).
+certificate demanded, over that TLS version only), sizelimit=N (SIZE announced with that limit),
+refuse=N (the first N messages are refused after their data with "451 4.3.0 Try again later",
+as a busy server does, and not written), data-delay=SECONDS (each reply to the end of the data
+comes that much later, as from a slow server), quit-delay=SECONDS (the reply to QUIT comes that
+much later; OUTDIR/quit-waiting gets a line as each QUIT arrives).
 
 Prints the port on the first line of standard output once it listens, and runs until its
 standard input closes. Every message it accepts is parsed with the email package and written
@@ -41,6 +44,14 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 class LongLineSMTP(SMTP):
     # XOAUTH2 tokens run past the default line limit.
     line_length_limit = 8192
+
+    async def smtp_QUIT(self, arg):
+        delay = float(self.event_handler.options.get("quit-delay", "0"))
+        if delay:
+            with open(os.path.join(self.event_handler.outdir, "quit-waiting"), "a") as out:
+                out.write("QUIT\n")
+            await asyncio.sleep(delay)
+        await super().smtp_QUIT(arg)
 
 
 def write(directory, name, data):
@@ -81,6 +92,7 @@ class Handler:
                           message="535 5.7.8 Username and Password not accepted")
 
     async def handle_DATA(self, server, session, envelope):
+        await asyncio.sleep(float(self.options.get("data-delay", "0")))
         if self.refused < int(self.options.get("refuse", "0")):
             self.refused += 1
             return "451 4.3.0 Try again later"

@@ -12,8 +12,11 @@
 
 #include "core/player_database.h"
 #include "core/send_journal.h"
+#include "core/turn_status.h"
 #include "main_window_test.h"
+#include "platform/file_lock.h"
 #include "send/send_session.h"
+#include "support/lock_holder.h"
 #include "support/scripted_smtp_server.h"
 #include "support/stars_turn.h"
 #include "support/wait.h"
@@ -194,6 +197,36 @@ TEST_F(MainWindowSendTest, SendAsksFirstWhenAFileIsWrongOrTheTurnWentOutAndSumsU
   server.acceptMessage();
   find<QAction>("Mailagain1")->trigger();  // the roster's popup: no question asked
   EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 3u);
+}
+
+TEST_F(MainWindowSendTest, SendWaitsWhileAnotherZelvaroMailsTheGameAndMayBeCancelled) {
+  openGame();
+  const std::string lock = platform::lockPathFor(core::journalGameFile(window->game()));
+  OtherLockHolder other(lock);
+  ASSERT_TRUE(other.holding());
+  std::string said;
+  bool windowAlive = false;
+  QTimer::singleShot(300, window.get(), [&] {
+    windowAlive = true;
+    auto* dialog = window->findChild<QDialog*>(QStringLiteral("GameWait"));
+    ASSERT_NE(dialog, nullptr) << "no word of the wait";
+    said = control<QLabel>(*dialog, "Sentence")->text().toStdString();
+    click(*dialog, "Cancel");
+  });
+  window->Button1Click();
+  EXPECT_TRUE(windowAlive);
+  EXPECT_EQ(
+      said.rfind(window->game().filePath + ": another Zelvaro is mailing this game; waiting\n", 0),
+      0u)
+      << said;
+  EXPECT_TRUE(server.transcript().empty());
+
+  // Once the other is done, the waiting Send goes on by itself.
+  server.acceptMessage();
+  QTimer::singleShot(300, window.get(), [&] { other.release(); });
+  window->Button1Click();
+  EXPECT_TRUE(server.finished());
+  EXPECT_EQ(count("RCPT TO:<ann@example.org>"), 1u);
 }
 
 TEST_F(MainWindowSendTest, TheUniverseIsTakenAsPickedAndItsHeaderChecked) {
