@@ -88,6 +88,7 @@ TEST_F(PipeliningTest, TheEnvelopeGoesInOneWriteAndEveryReplyCounts) {
   EXPECT_EQ(run(&TCustomSmtpClient::Mail), (End{rqMail, 0}));
   ASSERT_EQ(client.RefusedRecipients().size(), 1u);
   EXPECT_EQ(client.RefusedRecipients()[0].address, "gone@example.org");
+  EXPECT_EQ(client.AcceptedRecipients(), Lines{"player@example.org"});
   EXPECT_EQ(run(&TCustomSmtpClient::Quit), (End{rqQuit, 0}));
   const Lines lines = fromMail();
   ASSERT_GT(lines.size(), 8u);
