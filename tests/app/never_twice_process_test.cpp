@@ -115,18 +115,19 @@ TEST_F(NeverTwiceProcessTest, ARunStoppedBeforeTheGoodbyeHasTheMessageInItsJourn
     ASSERT_TRUE(eventually([&] { return slow.quitsArrived() == 1; })) << run->err();
     const int status = run->stop(signal, 20000);
     EXPECT_EQ(status, signal == SIGKILL ? -1 : 1) << run->err();
+    // One connection for the game: QUIT comes after the last message.
     const std::vector<std::string> lines = journalLines();
-    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines.size(), 4u);
+    for (const std::string& line : lines) {
+      EXPECT_NE(line.find("\tsent\t250 Message accepted for delivery"), std::string::npos) << line;
+    }
     EXPECT_NE(lines[0].find("\t1\tvega@example.org\t"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("\tsent\t250 Message accepted for delivery"), std::string::npos)
-        << lines[0];
 
     AiosmtpdServer server;
     useServer(server);
     ProgramRun rest = send();
     EXPECT_EQ(rest.status, 0) << rest.err;
-    ASSERT_EQ(messages(server), 3) << "players 2 to 4; player 1 had his turn";
-    EXPECT_EQ(server.message(1, "subject"), "Turn 2426 of Nebula Cup for player 2");
+    EXPECT_EQ(messages(server), 0) << "every player had his turn";
   }
 }
 
