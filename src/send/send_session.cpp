@@ -316,7 +316,7 @@ void SendSession::mailEntry(int slot, const std::vector<std::string>& fields,
   if (outcome.error == net::messageTooBig) {
     const std::string reason = "not mailed: " + outcome.message;
     fail(slot, reason);
-    journalOutcome(slot, reason);
+    journalFailure(slot, reason);
   } else if (!outcome.ok()) {
     const std::string reason = failureText(outcome.error, outcome.message);
     FailureCause cause = failureCause(outcome.error, outcome.message, server.host);
