@@ -127,8 +127,7 @@ int main(int argc, char** argv) {
     server.deliver(orders ? ordersMail(player++) : otherMail(i));
   }
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string script =
-      (std::filesystem::path(__FILE__).parent_path() / "imap_fetch.py").string();
+  const std::string script = std::string(ZELVARO_BENCH_DIR) + "/imap_fetch.py";
   const test::TempDir state;
   const std::string port = std::to_string(server.imapsPort());
 
