@@ -4,7 +4,7 @@ set(CPACK_PACKAGE_NAME zelvaro)
 # The version the program shows, "1.5c (5th July 1999)", without its date.
 file(STRINGS ${PROJECT_SOURCE_DIR}/src/core/version.h version_line REGEX "ProgramVersion = ")
 string(REGEX REPLACE ".*\"([^ ]+) .*" "\\1" CPACK_PACKAGE_VERSION "${version_line}")
-set(CPACK_PACKAGE_CONTACT "The Zelvaro developers <maintainers@users.noreply.c-seed-7f2d9808.example>")
+set(CPACK_PACKAGE_CONTACT "The Zelvaro developers <developers@zelvaro.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "mail the turns of a play-by-e-mail game of Stars! to its players")
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "After the host of a Stars! game has generated a turn, Zelvaro mails every\n"
