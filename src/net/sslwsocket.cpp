@@ -42,6 +42,35 @@ std::string expiryText(const ASN1_TIME* time) {
   return text;
 }
 
+// The names a certificate holds: its DNS and address alternative names, else its common name.
+// A host name that matches none of them is easier to mend when they are named.
+std::string certificateNames(X509* certificate) {
+  std::string names;
+  auto add = [&names](std::string name) { names += (names.empty() ? "" : ", ") + name; };
+  auto* alternatives = static_cast<GENERAL_NAMES*>(
+      X509_get_ext_d2i(certificate, NID_subject_alt_name, nullptr, nullptr));
+  for (int i = 0; i < sk_GENERAL_NAME_num(alternatives); ++i) {
+    const GENERAL_NAME* name = sk_GENERAL_NAME_value(alternatives, i);
+    if (name->type == GEN_DNS) {
+      const ASN1_STRING* dns = name->d.dNSName;
+      add(std::string(reinterpret_cast<const char*>(ASN1_STRING_get0_data(dns)),
+                      static_cast<std::size_t>(ASN1_STRING_length(dns))));
+    } else if (name->type == GEN_IPADD) {
+      char* text = i2s_ASN1_OCTET_STRING(nullptr, name->d.iPAddress);
+      if (text != nullptr) add(text);
+      OPENSSL_free(text);
+    }
+  }
+  GENERAL_NAMES_free(alternatives);
+  if (names.empty()) {
+    char common[256] = "";
+    X509_NAME_get_text_by_NID(X509_get_subject_name(certificate), NID_commonName, common,
+                              sizeof common);
+    add(common[0] != '\0' ? common : "no name");
+  }
+  return names;
+}
+
 // The library's reason for the first failure queued, or `otherwise`.
 std::string libraryReason(const char* otherwise) {
   const unsigned long code = ERR_peek_error();
@@ -63,7 +92,28 @@ struct TCustomSslWSocket::SslState {
   bool peerEnded = false;  // the layer below has reported the end of the stream
   std::string plain;       // decrypted, not yet handed out
   std::string cipher;      // taken out of `output`, not yet taken by the connection
+  // The names of a certificate refused for its name, kept while the chain is verified.
+  std::string refusedNames;
 };
+
+namespace {
+
+// The chain's verification sees the certificate that a failed handshake no longer shows.
+int rememberRefusedNames(int ok, X509_STORE_CTX* store) {
+  const int error = X509_STORE_CTX_get_error(store);
+  if (ok || (error != X509_V_ERR_HOSTNAME_MISMATCH && error != X509_V_ERR_IP_ADDRESS_MISMATCH)) {
+    return ok;
+  }
+  auto* ssl =
+      static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+  auto* names = ssl != nullptr ? static_cast<std::string*>(SSL_get_app_data(ssl)) : nullptr;
+  if (X509* certificate = X509_STORE_CTX_get0_cert(store); names != nullptr && certificate) {
+    *names = certificateNames(certificate);
+  }
+  return ok;
+}
+
+}  // namespace
 
 TCustomSslWSocket::TCustomSslWSocket() = default;
 TCustomSslWSocket::~TCustomSslWSocket() = default;
@@ -123,6 +173,8 @@ void TCustomSslWSocket::BeginHandshake() {
   // An empty input buffer means "wait for more", never the end of the stream.
   BIO_set_mem_eof_return(s.input, -1);
   SSL_set_bio(s.ssl, s.input, s.output);
+  SSL_set_app_data(s.ssl, &s.refusedNames);
+  SSL_set_verify(s.ssl, SSL_VERIFY_PEER, rememberRefusedNames);
   SSL_set_mode(s.ssl, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE);
   const std::string name = VerificationName();
   if (parseDottedAddress(name)) {
@@ -155,7 +207,10 @@ void TCustomSslWSocket::ContinueHandshake() {
   const long verified = SSL_get_verify_result(s.ssl);
   const std::string host = ", host " + VerificationName();
   if (verified == X509_V_ERR_HOSTNAME_MISMATCH || verified == X509_V_ERR_IP_ADDRESS_MISMATCH) {
-    return HandshakeFailed(tlsHostNameMismatch, X509_verify_cert_error_string(verified) + host);
+    const std::string names =
+        s.refusedNames.empty() ? "" : "; the certificate is for " + s.refusedNames;
+    return HandshakeFailed(tlsHostNameMismatch,
+                           X509_verify_cert_error_string(verified) + host + names);
   }
   if (verified != X509_V_OK) {
     return HandshakeFailed(tlsCertificateNotTrusted,

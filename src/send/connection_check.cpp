@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <optional>
+#include <sstream>
 
 #include "platform/eventloop.h"
 #include "platform/socketerrors.h"
@@ -28,6 +29,9 @@ class CheckRun {
                                    std::uint16_t error) {
       if (!error_) error_ = error;
     };
+    client_.OnCommand = [this](net::TCustomSmtpClient&, const std::string& line) {
+      lastCommand_ = line.substr(0, line.find(' '));
+    };
     client_.OnDisplay = [this](net::TCustomSmtpClient&, const std::string& line) {
       lastProgress_ = std::chrono::steady_clock::now();
       if (!greeting_ && line.rfind("< 2", 0) == 0) greeting_ = line.substr(2);
@@ -37,6 +41,7 @@ class CheckRun {
     guard_.onTick = [this] {
       if (std::chrono::steady_clock::now() - lastProgress_ >=
           std::chrono::milliseconds(options_.stallTimeoutMs)) {
+        if (!error_) stall_ = stallText();
         client_.Abort();
         if (!error_) error_ = platform::WSAETIMEDOUT;
       }
@@ -53,19 +58,54 @@ class CheckRun {
     } catch (const std::exception&) {
       error_ = platform::WSAEINVAL;
     }
-    while (!error_ && !platform::applicationTerminating()) platform::waitMessage();
+    while (!error_ && !platform::applicationTerminating()) {
+      if (options_.cancelled && options_.cancelled()) {
+        cancelled_ = true;
+        client_.Abort();
+        error_ = platform::WSAEINTR;
+        break;
+      }
+      platform::waitMessage();
+    }
     guard_.setEnabled(false);
     return error_.value_or(platform::WSAEINTR);
   }
 
   const std::optional<std::string>& greeting() const { return greeting_; }
+  bool cancelled() const { return cancelled_; }
+  // The step that hung, when the last request ran out of time: "no answer to AUTH within 60 s".
+  const std::string& stall() const { return stall_; }
 
  private:
+  std::string stallText() const {
+    std::ostringstream text;
+    const net::TSmtpClientState state = client_.State();
+    if (state == net::scLookingUp || state == net::scConnecting) {
+      text << "no connection to " << client_.Host << ", port " << client_.Port;
+    } else if (lastCommand_.empty()) {
+      text << "no greeting from the server";
+    } else if (lastCommand_ == ".") {
+      text << "no answer to the end of the message";
+    } else {
+      text << "no answer to " << lastCommand_;
+    }
+    const int ms = options_.stallTimeoutMs;
+    if (ms % 1000 == 0) {
+      text << " within " << ms / 1000 << " s";
+    } else {
+      text << " within " << ms << " ms";
+    }
+    return text.str();
+  }
+
   TSmtpCli& client_;
   const CheckOptions& options_;
   platform::Timer guard_;
   std::optional<int> error_;
   std::optional<std::string> greeting_;
+  std::string lastCommand_;
+  std::string stall_;
+  bool cancelled_ = false;
   std::chrono::steady_clock::time_point lastProgress_;
 };
 
@@ -79,7 +119,16 @@ std::string capabilityText(const net::SmtpCapabilities& capabilities) {
   return text;
 }
 
-void failed(CheckReport& report, const TSmtpCli& client, int error, const std::string& host) {
+void failed(CheckReport& report, const TSmtpCli& client, int error, const std::string& host,
+            const CheckRun& run) {
+  if (run.cancelled()) {
+    report.lines.push_back("Cancelled before the check was over.");
+    return;
+  }
+  if (!run.stall().empty()) {
+    report.lines.push_back("Failed: " + run.stall());
+    return;
+  }
   const std::string& message =
       client.ErrorMessage().empty() ? platform::SocketErrorText(error) : client.ErrorMessage();
   FailureCause cause = failureCause(error, message, host);
@@ -94,10 +143,11 @@ void failed(CheckReport& report, const TSmtpCli& client, int error, const std::s
 }
 
 // The verdict goes first: it is what the reader looks for.
-CheckReport verdict(CheckReport report, bool ok) {
+CheckReport verdict(CheckReport report, bool ok, bool cancelled = false) {
   report.ok = ok;
-  report.lines.insert(report.lines.begin(),
-                      ok ? "Connection check passed." : "Connection check failed.");
+  report.lines.insert(report.lines.begin(), ok          ? "Connection check passed."
+                                            : cancelled ? "Connection check cancelled."
+                                                        : "Connection check failed.");
   return report;
 }
 
@@ -147,12 +197,12 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
     error = run.run(&net::TCustomSmtpClient::Mail);
     if (error == 0) report.lines.push_back("Test message: accepted for " + settings.email);
   }
-  if (error != 0) failed(report, client, error, server.host);
-  if (client.Connected()) run.run(&net::TCustomSmtpClient::Quit);
+  if (error != 0) failed(report, client, error, server.host, run);
+  if (client.Connected() && !run.cancelled()) run.run(&net::TCustomSmtpClient::Quit);
   client.Abort();
   platform::processMessages();
   forgetSecret(client.Password);
-  return verdict(std::move(report), error == 0);
+  return verdict(std::move(report), error == 0, run.cancelled());
 }
 
 }  // namespace zelvaro::send

@@ -26,6 +26,8 @@ struct CheckOptions {
   std::function<void(const std::string&)> onTrace;
   // Keeps a window alive while a password command runs.
   std::function<void()> whileWaiting;
+  // Asked while the check waits: true ends it at once.
+  std::function<bool()> cancelled;
 };
 
 // Runs the event loop until the check is over.

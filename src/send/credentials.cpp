@@ -1,7 +1,10 @@
 #include "send/credentials.h"
 
+#include <optional>
+
 #include "platform/keyring.h"
 #include "send/password_command.h"
+#include "send/password_memory.h"
 
 namespace zelvaro::send {
 
@@ -17,6 +20,9 @@ Credentials credentialsFor(const core::MailAccount& account, const std::string& 
     return {answer.ok, std::move(answer.secret), std::move(answer.problem)};
   }
   const std::string key = keyringKey(account.user, host);
+  if (std::optional<std::string> typed = passwordKeptForThisRun(key)) {
+    return {true, std::move(*typed), ""};
+  }
   platform::KeyringAnswer answer = platform::readKeyringSecret(key);
   const std::string howTo =
       "enter the password in Settings (Password) or set passwordcommand in zelvaro.cfg";

@@ -1,7 +1,8 @@
 #pragma once
 
 // Where the login's password (or OAuth2 token) comes from: the settings' password command
-// when there is one, else the desktop's keyring under "<user>@<host>".
+// when there is one, else a password typed in this run that the keyring could not keep, else
+// the desktop's keyring under "<user>@<host>".
 
 #include <functional>
 #include <string>

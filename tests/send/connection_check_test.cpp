@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "send_session_fixture.h"
 #include "support/aiosmtpd_server.h"
 #include "support/scripted_smtp_server.h"
@@ -73,6 +75,36 @@ TEST(ConnectionCheck, AFailureComesWithItsCause) {
   EXPECT_EQ(checkConnection(settings).lines.back(),
             "a login over an unencrypted connection would show your password: set Security to "
             "STARTTLS or TLS");
+}
+
+}  // namespace
+}  // namespace zelvaro::send
+
+namespace zelvaro::send {
+namespace {
+
+// A server that greets and then never answers HELO: the check names that step, and Cancel
+// ends it long before the time limit.
+TEST(ConnectionCheck, AHangNamesItsStepAndCancelEndsItAtOnce) {
+  test::ScriptedSmtpServer server;
+  server.line("220 slow.example").expectLine().pause(60000);
+  CheckOptions options;
+  options.stallTimeoutMs = 300;
+  CheckReport report = checkConnection(settingsFor(server.port()), options);
+  EXPECT_FALSE(report.ok);
+  ASSERT_GE(report.lines.size(), 2u);
+  EXPECT_EQ(report.lines.back(), "Failed: no answer to HELO within 300 ms") << joined(report);
+
+  test::ScriptedSmtpServer second;
+  second.line("220 slow.example").expectLine().pause(60000);
+  options.stallTimeoutMs = 60000;
+  const auto start = std::chrono::steady_clock::now();
+  options.cancelled = [start] {
+    return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(200);
+  };
+  report = checkConnection(settingsFor(second.port()), options);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(report.lines.front(), "Connection check cancelled.") << joined(report);
 }
 
 }  // namespace
