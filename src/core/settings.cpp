@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <utility>
 
 #include "core/text_store.h"
@@ -26,6 +27,30 @@ std::string readOptional(const std::string& path, const std::string& key,
                          const std::string& fallback) {
   std::string value = ReadKey(path, key);
   return value == NotFound ? fallback : value;
+}
+
+// "left,top,width,height".
+std::optional<WindowGeometry> geometryFromText(const std::string& text) {
+  WindowGeometry geometry;
+  char end = 0;
+  if (std::sscanf(text.c_str(), "%d,%d,%d,%d%c", &geometry.left, &geometry.top, &geometry.width,
+                  &geometry.height, &end) != 4 ||
+      geometry.width <= 0 || geometry.height <= 0) {
+    return std::nullopt;
+  }
+  return geometry;
+}
+
+std::string geometryText(const WindowGeometry& geometry) {
+  return std::to_string(geometry.left) + "," + std::to_string(geometry.top) + "," +
+         std::to_string(geometry.width) + "," + std::to_string(geometry.height);
+}
+
+// The places of the windows that remember theirs, by key.
+template <typename AnySettings>
+auto windowPlaces(AnySettings& settings) {
+  return std::array{std::pair{"monitorwindow", &settings.monitorWindow},
+                    std::pair{"logwindow", &settings.logWindow}};
 }
 
 std::string lowered(std::string text) {
@@ -213,6 +238,11 @@ void loadLayout(const std::string& path, Settings& settings) {
   for (auto [key, width] : columnWidths(settings)) readNumberIfPresent(path, key, *width);
   settings.split = 5;
   readNumberIfPresent(path, "split", settings.split);
+  for (auto [key, place] : windowPlaces(settings)) {
+    if (std::string value = ReadKey(path, key); value != NotFound) {
+      *place = geometryFromText(value);
+    }
+  }
 }
 
 void saveSettings(const std::string& path, const Settings& settings) {
@@ -226,6 +256,9 @@ void saveSettings(const std::string& path, const Settings& settings) {
                                {"progmax", std::to_string(settings.progressMaximum)},
                                {"encoding", std::to_string(settings.encoding)},
                                {"database", settings.database}});
+  for (auto [key, place] : windowPlaces(settings)) {
+    if (*place) values.emplace_back(key, geometryText(**place));
+  }
   writeKeys(path, values);
   settings.recentGames.store(path);
 }

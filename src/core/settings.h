@@ -60,7 +60,8 @@ struct OrdersMailbox {
 struct WindowGeometry {
   int left = 197;
   int top = 107;
-  int width = 538;
+  // Wide enough for the roster's names at the default split.
+  int width = 700;
   int height = 445;
   bool operator==(const WindowGeometry&) const = default;
 };
@@ -80,8 +81,11 @@ struct Settings {
   WindowGeometry window;
   std::array<int, 3> playerColumns{128, 128, 243};  // Name, Email, Note
   // Wide enough for the headers in a desktop font; together they still fit the roster at split 5.
-  std::array<int, 4> rosterColumns{40, 58, 84, 46};  // Send, Player#, Name, Mailed
-  int split = 5;                                     // tenths of the width for the left part
+  std::array<int, 4> rosterColumns{40, 58, 140, 46};  // Send, Player#, Name, Mailed
+  int split = 5;                                      // tenths of the width for the left part
+  // Where the SMTP monitor and the session log were last; none until they were first shown.
+  std::optional<WindowGeometry> monitorWindow;
+  std::optional<WindowGeometry> logWindow;
   RecentGames recentGames;
   MailAccount account;
   OrdersMailbox mailbox;
@@ -116,11 +120,12 @@ std::string readSetting(const std::string& path, const std::string& key);
 // `settings`.
 void loadOptions(const std::string& path, Settings& settings);
 // Window geometry, grid column widths and split: present keys only; may throw EConvertError
-// like loadOptions.
+// like loadOptions. A monitor or log place that is not four numbers is ignored.
 void loadLayout(const std::string& path, Settings& settings);
 
-// Writes newsmtp, the geometry, the column widths, split, progmax, encoding, database and the
-// recent games, appending the keys that are missing.
+// Writes newsmtp, the geometry, the column widths, split, progmax, encoding, database, the
+// monitor's and the log's places when known, and the recent games, appending the keys that
+// are missing.
 void saveSettings(const std::string& path, const Settings& settings);
 // Writes what the settings dialog edits: server, email, defalias, logging, logfile, overwrite,
 // then security, user, auth, passwordcommand and cafile, then the orders mailbox's imap keys.

@@ -20,7 +20,8 @@ class SessionHost : public LogHost {
   // its game file).
   virtual core::Game& game() = 0;
 
-  // The SMTP monitor: every trace line of the client.
+  // The SMTP monitor: every trace line of the client. clearMonitor starts a session's lines; the
+  // window may keep the sessions before above them.
   virtual void clearMonitor() = 0;
   virtual void appendMonitorLine(const std::string& line) = 0;
   // Shows the log results window, not modal.

@@ -83,8 +83,8 @@ GridCommands::~GridCommands() {
 void GridCommands::buildMenus(QWidget* window) {
   playermenu_ = new QMenu(window);
   playermenu_->setObjectName(QStringLiteral("playermenu"));
-  addItem(playermenu_, "Addplayer1", "Add player", &GridCommands::Addplayer1Click);
-  addItem(playermenu_, "Editplayer1", "Edit player", &GridCommands::Editplayer1Click);
+  addItem(playermenu_, "Addplayer1", "Add player...", &GridCommands::Addplayer1Click);
+  addItem(playermenu_, "Editplayer1", "Edit player...", &GridCommands::Editplayer1Click);
   addItem(playermenu_, "Deleteplayer1", "Delete player", &GridCommands::Deleteplayer1Click);
   addItem(playermenu_, "Copyplayertogame1", "Assign player to game",
           &GridCommands::Copyplayertogame1Click);
@@ -96,8 +96,8 @@ void GridCommands::buildMenus(QWidget* window) {
   addItem(contestormenu_, "SendtoNone1", "Send to None", &GridCommands::SendtoNone1Click);
   addItem(contestormenu_, "Insertblank1", "Insert blank", &GridCommands::Insertblank1Click);
   addItem(contestormenu_, "Blankplayer1", "Add blank", &GridCommands::Blankplayer1Click);
-  addItem(contestormenu_, "Moveplayer1", "Move player", &GridCommands::Moveplayer1Click);
-  addItem(contestormenu_, "Extrafileattachments1", "Extra file attachments",
+  addItem(contestormenu_, "Moveplayer1", "Move player...", &GridCommands::Moveplayer1Click);
+  addItem(contestormenu_, "Extrafileattachments1", "Extra file attachments...",
           &GridCommands::Extrafileattachments1Click);
 }
 

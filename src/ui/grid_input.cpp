@@ -103,6 +103,16 @@ bool GridCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool GridCommands::dispatch(QObject* watched, QEvent* event) {
+  if ((watched == &players_ || watched == &contestors_) && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Shift+F10 opens the popup as the Menu key does, at the current row.
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+      Grid& grid = watched == &players_ ? players_ : contestors_;
+      const QRect row = grid.visualRect(grid.currentIndex());
+      Q_EMIT grid.customContextMenuRequested(row.isValid() ? row.center() : QPoint());
+      return true;
+    }
+  }
   if (watched == &players_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;

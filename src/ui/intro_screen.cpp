@@ -99,7 +99,8 @@ IntroScreen::IntroScreen(std::string settingsPath, QWidget* parent)
   CheckBox1 = new QCheckBox("Do not display introscreen at startup", this);
   CheckBox1->setObjectName("CheckBox1");
   CheckBox1->setGeometry(12, 354, 280, 22);
-  CheckBox1->setFocusPolicy(Qt::NoFocus);
+  // Tab reaches it once it shows; Space ticks it and Return still closes the screen.
+  CheckBox1->setFocusPolicy(Qt::TabFocus);
   setTextColour(CheckBox1, Qt::white);
   CheckBox1->hide();
 
@@ -298,6 +299,10 @@ void IntroScreen::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageDown:
       step = kIntroShownLines;
       break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Label6Click();  // "OK"
+      return;
     default:
       FormDialog::keyPressEvent(event);
       return;

@@ -21,6 +21,7 @@
 #include "ui/alias_dialog.h"
 #include "ui/extra_files_dialog.h"
 #include "ui/grid.h"
+#include "ui/help_window.h"
 #include "ui/intro_screen.h"
 #include "ui/main_layout.h"
 #include "ui/player_details_dialog.h"
@@ -133,6 +134,9 @@ void MainWindow::connectEdits() {
   connect(mfile, &QCheckBox::toggled, this, edit([this](bool on) { game_.attachResults = on; }));
   connect(xyfile, &QCheckBox::toggled, this, edit([this](bool on) { game_.attachUniverse = on; }));
   connect(gamename, &QComboBox::editTextChanged, this, &MainWindow::gamenameChange);
+  // The box "picks" a listed game whose name it holds when editing ends, which is whenever the
+  // focus leaves it (a dialog opening included): only a pick from the list opens a game.
+  disconnect(gamename->lineEdit(), &QLineEdit::editingFinished, gamename, nullptr);
   connect(gamename, qOverload<int>(&QComboBox::activated), this, &MainWindow::gamenameClick);
 }
 
@@ -158,9 +162,11 @@ void MainWindow::createWindows() {
   again->setObjectName(QStringLiteral("Mailagain1"));
   connect(again, &QAction::triggered, this, [this] { Mailagain1Click(); });
   log_ = std::make_unique<LogWindow>();
+  log_->openBeside(this, 0);
   wizard_ = std::make_unique<PlayerWizard>(*this, *extraFiles_);
   playerWizard = [this] { wizard_->run(); };
   monitor_ = std::make_unique<MonitorWindow>();
+  monitor_->openBeside(this, 50);
 }
 
 void MainWindow::FormCreate() {
@@ -202,6 +208,8 @@ void MainWindow::applyLayoutSettings() {
   for (int column = 0; column < 4; ++column) {
     contestors_->setColumnWidth(column, settings_.rosterColumns[column]);
   }
+  monitor_->setSavedGeometry(settings_.monitorWindow);
+  log_->setSavedGeometry(settings_.logWindow);
   layOut();
 }
 
@@ -214,6 +222,8 @@ void MainWindow::takeLayoutSettings() {
     settings_.rosterColumns[column] = contestors_->columnWidth(column);
   }
   settings_.progressMaximum = Prog->maximum();
+  settings_.monitorWindow = monitor_->keptGeometry();
+  settings_.logWindow = log_->keptGeometry();
 }
 
 void MainWindow::layOut() {
@@ -264,9 +274,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!recentGamesRead_) guarded([this] { settings_.recentGames.load(settingsPath_); });
   guarded([this] { core::saveSettings(settingsPath_, settings_); });
   // Closing this window ends the program, also while a window it opened is still up.
-  for (QWidget* opened : std::initializer_list<QWidget*>{log_.get(), monitor_.get(), about_.get(),
-                                                         split_.get(), commands_->mover()}) {
-    opened->close();
+  for (QWidget* opened :
+       std::initializer_list<QWidget*>{log_.get(), monitor_.get(), about_.get(), split_.get(),
+                                       commands_->mover(), help_.get()}) {
+    if (opened != nullptr) opened->close();
   }
   event->accept();
 }

@@ -53,6 +53,7 @@ class AboutBox;
 class AliasDialog;
 class ExtraFilesDialog;
 class Grid;
+class HelpWindow;
 class IntroScreen;
 class LogWindow;
 class MonitorWindow;
@@ -116,6 +117,8 @@ class MainWindow : public QMainWindow,
   ExtraFilesDialog& extraFiles() { return *extraFiles_; }
   MonitorWindow& monitorWindow() { return *monitor_; }
   LogWindow& logWindow() { return *log_; }
+  // Made when Help > Manual first asks for it.
+  HelpWindow* helpWindow() { return help_.get(); }
   PlayerWizard& playerWizardDialog() { return *wizard_; }
   core::Settings& settings() override { return settings_; }
   const std::string& settingsPath() const { return settingsPath_; }
@@ -159,11 +162,13 @@ class MainWindow : public QMainWindow,
   // View menu.
   void Monitor1Click();
   void Log1Click();
-  // Info menu.
+  // Help menu.
+  void Manual1Click();
   void About1Click();
   void Showsplashscreenagain1Click();
   // Controls.
   void Button1Click();            // Send
+  void sendByKeys();              // File > Send, Ctrl+Return: Send unless a session runs
   void Button2Click();            // browse for the universe
   void gamenameClick(int index);  // a recent game picked from the list
   void gamenameChange(const QString& text);
@@ -278,6 +283,7 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<LogWindow> log_;
   std::unique_ptr<PlayerWizard> wizard_;
   std::unique_ptr<MonitorWindow> monitor_;
+  std::unique_ptr<HelpWindow> help_;
   // Last: it acts on the grids and the dialogs above.
   std::unique_ptr<GridCommands> commands_;
   std::unique_ptr<send::SessionTiming> timing_;

@@ -6,12 +6,14 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <ctime>
 
 #include <algorithm>
 
 #include "core/game_folders.h"
 #include "core/turn_check.h"
 #include "core/turn_status.h"
+#include "platform/clock_text.h"
 #include "platform/messages.h"
 #include "send/send_session.h"
 #include "send/session_summary.h"
@@ -147,7 +149,10 @@ void MainWindow::appendLogWindowLine(const std::string& line) {
 }
 
 void MainWindow::clearMonitor() {
-  monitor_->clear();
+  // The session before stays readable above a line of its own; the monitor keeps its newest
+  // lines only, whichever session they belong to.
+  monitor_->separate("----- " + platform::shortDateText(std::time(nullptr)) + " " +
+                     platform::longTimeText(std::time(nullptr)) + ": next session -----");
 }
 
 void MainWindow::appendMonitorLine(const std::string& line) {
@@ -155,7 +160,8 @@ void MainWindow::appendMonitorLine(const std::string& line) {
 }
 
 void MainWindow::showLogWindow() {
-  log_->showWindow();
+  // The operator goes on in the main window; the log is there to look at, not to type into.
+  log_->showQuietly();
 }
 
 void MainWindow::setSendEnabled(bool enabled) {

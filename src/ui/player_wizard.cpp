@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,6 +59,9 @@ PlayerWizard::PlayerWizard(WizardHost& host, ExtraFilesDialog& extraFiles, QWidg
   button2_->setToolTip(QStringLiteral("You can attach extra files!"));
   ok_ = addButton(namedClickOnlyButton("ok", "Ok", this, &PlayerWizard::okClick));
   notok_ = addButton(namedClickOnlyButton("notok", "Not ok", this, &PlayerWizard::notokClick));
+  // The wizard hands the focus to Ok at the end: Return presses the button that has it. Not
+  // as default buttons: the Return that ends an answer would press Ok on its way up.
+  for (QPushButton* answer : {ok_, notok_}) answer->installEventFilter(this);
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
   timer1_.setInterval(kHintDelayMs);
@@ -263,6 +267,17 @@ void PlayerWizard::sync() {
   wiz_->setText(QString::fromStdString(steps_.bubble().wiz));
   wiz2_->setText(QString::fromStdString(steps_.bubble().wiz2));
   syncing_ = false;
+}
+
+bool PlayerWizard::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched == ok_ || watched == notok_) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      static_cast<QPushButton*>(watched)->click();
+      return true;
+    }
+  }
+  return FixedDialog::eventFilter(watched, event);
 }
 
 }  // namespace zelvaro::ui

@@ -78,6 +78,9 @@ class PlayerWizard : public FixedDialog {
   void done(int result) override;
   void reject() override {}
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void buildPicture(class QGridLayout* grid);
   void buildInputs(class QGridLayout* grid);

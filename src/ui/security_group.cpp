@@ -6,15 +6,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <utility>
 
 #include "platform/eventloop.h"
 #include "platform/keyring.h"
 #include "platform/messages.h"
+#include "send/account_setup.h"
 #include "send/connection_check.h"
 #include "send/credentials.h"
+#include "send/password_memory.h"
+#include "ui/growing_text_view.h"
 #include "ui/widget_names.h"
 #include "ui/word_choice.h"
 
@@ -37,53 +39,68 @@ SecurityGroup::SecurityGroup(Hooks hooks, QWidget* parent)
   if (!hooks_.storePassword) hooks_.storePassword = platform::storeKeyringSecret;
   auto* grid = new QGridLayout(this);
 
+  // Made in the order they show, top to bottom, which is the order Tab takes.
   security_ = choiceBox("SecurityChoice", this, kSecurityCaptions, 3);
   security_->setToolTip(
       QStringLiteral("STARTTLS or TLS for every provider; None only for a server of your own"));
-  authType_ = choiceBox("AuthChoice", this, kAuthCaptions, 4);
-  authType_->setToolTip(QStringLiteral(
-      "Auto takes PLAIN, else LOGIN; XOAUTH2 for Outlook.com and Microsoft 365, with a password "
-      "command that prints an access token"));
   user_ = named<QLineEdit>("UserEdit", this);
   user_->setPlaceholderText(QStringLiteral("empty: no login"));
   password_ = named<QLineEdit>("PasswordEdit", this);
   password_->setEchoMode(QLineEdit::Password);
-  password_->setPlaceholderText(QStringLiteral("kept in the keyring"));
   passwordCommand_ = named<QLineEdit>("PasswordCommandEdit", this);
   passwordCommand_->setPlaceholderText(
       QStringLiteral("instead of the keyring, e.g. pass show smtp"));
+  authType_ = choiceBox("AuthChoice", this, kAuthCaptions, 4);
+  authType_->setToolTip(QStringLiteral(
+      "Auto takes PLAIN, else LOGIN; XOAUTH2 for Outlook.com and Microsoft 365, with a password "
+      "command that prints an access token"));
   caFile_ = named<QLineEdit>("CaFileEdit", this);
   caFile_->setPlaceholderText(QStringLiteral("only for a server with its own CA"));
   auto* browse =
       namedClickOnlyButton("CaFileButton", "...", this, &SecurityGroup::caFileBrowseClick);
   makeBrowseWidth(browse);
   check_ =
-      namedClickOnlyButton("CheckButton", "Check connection", this, &SecurityGroup::checkClick);
-  testMessage_ = namedClickOnlyButton("TestMessageButton", "Send test message", this,
+      namedClickOnlyButton("CheckButton", "Chec&k connection", this, &SecurityGroup::checkClick);
+  testMessage_ = namedClickOnlyButton("TestMessageButton", "Send &test message", this,
                                       &SecurityGroup::testMessageClick);
-  report_ = named<QPlainTextEdit>("CheckReport", this);
-  report_->setReadOnly(true);
-  report_->setFixedHeight(report_->fontMetrics().lineSpacing() * 7 + 12);
+  cancel_ = namedClickOnlyButton("CancelCheckButton", "Ca&ncel", this, &SecurityGroup::cancelClick);
+  cancel_->setEnabled(false);
+  verdict_ = named<QLabel>("CheckVerdict", this);
+  QFont prominent = verdict_->font();
+  prominent.setBold(true);
+  prominent.setPointSizeF(prominent.pointSizeF() * 1.2);
+  verdict_->setFont(prominent);
+  verdict_->setWordWrap(true);
+  verdict_->hide();
+  report_ = new GrowingTextView(3, this);
+  report_->setObjectName(QStringLiteral("CheckReport"));
   report_->setPlaceholderText(QStringLiteral("What the check finds shows here."));
+  password_->setPlaceholderText(QStringLiteral("kept in the keyring"));
 
   int row = 0;
   auto addRow = [&](const char* name, const char* caption, QWidget* field) {
-    grid->addWidget(named<QLabel>(name, this, caption), row, 0);
+    auto* label = named<QLabel>(name, this, caption);
+    label->setBuddy(field);
+    grid->addWidget(label, row, 0);
     grid->addWidget(field, row++, 1, 1, 2);
   };
-  addRow("SecurityLabel", "Security", security_);
-  addRow("UserLabel", "User", user_);
-  addRow("PasswordLabel", "Password", password_);
-  addRow("PasswordCommandLabel", "Password command", passwordCommand_);
-  addRow("AuthLabel", "Auth", authType_);
-  grid->addWidget(named<QLabel>("CaFileLabel", this, "CA file"), row, 0);
+  addRow("SecurityLabel", "Securit&y", security_);
+  addRow("UserLabel", "&User", user_);
+  addRow("PasswordLabel", "&Password", password_);
+  addRow("PasswordCommandLabel", "Password co&mmand", passwordCommand_);
+  addRow("AuthLabel", "Aut&h", authType_);
+  auto* caLabel = named<QLabel>("CaFileLabel", this, "&CA file");
+  caLabel->setBuddy(caFile_);
+  grid->addWidget(caLabel, row, 0);
   grid->addWidget(caFile_, row, 1);
   grid->addWidget(browse, row++, 2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(check_);
   buttons->addWidget(testMessage_);
+  buttons->addWidget(cancel_);
   grid->addLayout(buttons, row++, 0, 1, 3);
+  grid->addWidget(verdict_, row++, 0, 1, 3);
   grid->addWidget(report_, row, 0, 1, 3);
 }
 
@@ -95,6 +112,7 @@ void SecurityGroup::fill(const core::MailAccount& account) {
   password_->clear();
   passwordCommand_->setText(QString::fromStdString(account.passwordCommand));
   caFile_->setText(QString::fromStdString(account.caFile));
+  showPasswordPlace();
 }
 
 core::MailAccount SecurityGroup::entered() const {
@@ -112,12 +130,38 @@ core::MailAccount SecurityGroup::entered() const {
   return account;
 }
 
-std::string SecurityGroup::keepPassword(const std::string& host) {
-  const std::string secret = password_->text().toStdString();
-  if (secret.empty() || enteredText(user_).empty()) return "";
-  std::string problem = hooks_.storePassword(send::keyringKey(enteredText(user_), host), secret);
-  if (problem.empty()) password_->clear();
-  return problem.empty() ? "" : "The password could not be kept in the keyring: " + problem;
+PasswordKeeping SecurityGroup::keepPassword(const std::string& host) {
+  std::string secret = password_->text().toStdString();
+  if (secret.empty()) return {};
+  if (enteredText(user_).empty()) {
+    return {true,
+            "A password was typed but User is empty: enter the user name of the mail "
+            "account, or empty the Password field."};
+  }
+  const std::string key = send::keyringKey(enteredText(user_), host);
+  const std::string problem = hooks_.storePassword(key, secret);
+  PasswordKeeping kept;
+  if (problem.empty()) {
+    send::forgetPasswordKeptForThisRun(key);
+  } else {
+    // Without a keyring the password still serves the window until the program ends.
+    send::keepPasswordForThisRun(key, secret);
+    kept.note = "The keyring could not keep the password (" + problem +
+                "), so it is kept in memory until Zelvaro ends; for cron and --watch set a "
+                "Password command.";
+  }
+  send::forgetSecret(secret);
+  password_->clear();
+  showPasswordPlace();
+  return kept;
+}
+
+void SecurityGroup::showPasswordPlace() {
+  const bool inMemory = hooks_.enteredSettings &&
+                        send::passwordKeptForThisRun(send::keyringKey(
+                            enteredText(user_), hooks_.enteredSettings().serverAddress().host));
+  password_->setPlaceholderText(inMemory ? QStringLiteral("kept in memory until Zelvaro ends")
+                                         : QStringLiteral("kept in the keyring"));
 }
 
 void SecurityGroup::checkClick() {
@@ -128,27 +172,59 @@ void SecurityGroup::testMessageClick() {
   runCheck(true);
 }
 
+void SecurityGroup::cancelClick() {
+  cancelled_ = true;
+}
+
+void SecurityGroup::showVerdict(const QString& verdict, std::optional<bool> passed) {
+  verdict_->setText(verdict);
+  QPalette colours = palette();
+  if (passed) {
+    colours.setColor(QPalette::WindowText,
+                     *passed ? QColor(0x10, 0x70, 0x20) : QColor(0xb0, 0x10, 0x10));
+  }
+  verdict_->setPalette(colours);
+  verdict_->setVisible(!verdict.isEmpty());
+}
+
 void SecurityGroup::runCheck(bool sendTestMessage) {
+  if (checking_) return;
   const core::Settings settings =
       hooks_.enteredSettings ? hooks_.enteredSettings() : core::Settings{};
   report_->clear();
-  if (std::string problem = keepPassword(settings.serverAddress().host); !problem.empty()) {
-    report_->setPlainText(QString::fromStdString(problem));
+  const PasswordKeeping kept = keepPassword(settings.serverAddress().host);
+  if (kept.refused) {
+    showVerdict(QString::fromStdString(kept.note), false);
     return;
   }
+  checking_ = true;
+  cancelled_ = false;
   check_->setEnabled(false);
   testMessage_->setEnabled(false);
-  report_->setPlainText(QStringLiteral("Checking..."));
+  cancel_->setEnabled(true);
+  showVerdict(QStringLiteral("Checking..."), std::nullopt);
   send::CheckOptions options;
   options.sendTestMessage = sendTestMessage;
   options.onTrace = hooks_.onTrace;
   options.whileWaiting = [] { platform::processMessages(); };
-  const send::CheckReport result = send::checkConnection(settings, options);
+  options.cancelled = [this] { return cancelled_; };
+  send::CheckReport result = send::checkConnection(settings, options);
+  // The report's first line is the verdict, shown large above the rest.
+  QString verdict;
+  if (!result.lines.empty()) {
+    verdict = QString::fromStdString(result.lines.front());
+    result.lines.erase(result.lines.begin());
+  }
+  if (!kept.note.empty()) result.lines.insert(result.lines.begin(), kept.note);
   QStringList lines;
   for (const std::string& line : result.lines) lines << QString::fromStdString(line);
   report_->setPlainText(lines.join(QLatin1Char('\n')));
+  showVerdict(verdict, result.ok);
+  Q_EMIT checkShown();
+  checking_ = false;
   check_->setEnabled(true);
   testMessage_->setEnabled(true);
+  cancel_->setEnabled(false);
 }
 
 void SecurityGroup::caFileBrowseClick() {
@@ -159,6 +235,10 @@ void SecurityGroup::caFileBrowseClick() {
   if (auto picked = platform::messages().openFile(dialog)) {
     caFile_->setText(QString::fromStdString(*picked));
   }
+}
+
+QString SecurityGroup::verdict() const {
+  return verdict_->text();
 }
 
 QString SecurityGroup::report() const {

@@ -45,6 +45,13 @@ QPushButton* browseButton(const char* name, SettingsDialog* dialog,
   return result;
 }
 
+// A label whose Alt-letter takes the operator to `buddy`.
+QLabel* labelFor(const char* name, const char* caption, QWidget* buddy) {
+  auto* label = named<QLabel>(name, buddy->parentWidget(), caption);
+  label->setBuddy(buddy);
+  return label;
+}
+
 bool blank(const QString& text) {
   return text.trimmed().isEmpty();
 }
@@ -63,6 +70,7 @@ SettingsDialog::SettingsDialog(std::string settingsPath, Hooks hooks, QWidget* p
   security_ = new SecurityGroup(
       {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, groups);
   column->addWidget(security_);
+  connect(security_, &SecurityGroup::checkShown, this, &SettingsDialog::keepOnScreen);
   mailbox_ = new OrdersMailboxGroup(
       {[this] { return entered(); }, hooks_.storePassword, hooks_.monitorLine}, groups);
   column->addWidget(mailbox_);
@@ -85,7 +93,7 @@ QWidget* SettingsDialog::buildSmtpGroup() {
   group->setTitle(QStringLiteral("SMTP"));
   auto* grid = new QGridLayout(group);
 
-  label1_ = named<QLabel>("Label1", group, "Server");
+  label1_ = named<QLabel>("Label1", group, "&Server");
   label1_->setToolTip(QStringLiteral("Double-click to watch the SMTP monitor"));
   label1_->installEventFilter(this);
   edit1_ = named<QLineEdit>("Edit1", group);
@@ -101,13 +109,14 @@ QWidget* SettingsDialog::buildSmtpGroup() {
   connect(edit4_, &QLineEdit::returnPressed, this, &SettingsDialog::Edit4Enter);
   button3_ = browseButton("Button3", this, &SettingsDialog::Button3Click);
 
+  label1_->setBuddy(edit1_);
   grid->addWidget(label1_, 0, 0);
   grid->addWidget(edit1_, 0, 1, 1, 2);
-  grid->addWidget(named<QLabel>("Label2", group, "Return emailadress"), 1, 0);
+  grid->addWidget(labelFor("Label2", "&Return emailadress", edit2_), 1, 0);
   grid->addWidget(edit2_, 1, 1, 1, 2);
-  grid->addWidget(named<QLabel>("Label3", group, "Default alias"), 2, 0);
+  grid->addWidget(labelFor("Label3", "Default &alias", edit3_), 2, 0);
   grid->addWidget(edit3_, 2, 1, 1, 2);
-  grid->addWidget(named<QLabel>("Label4", group, "Database file"), 3, 0);
+  grid->addWidget(labelFor("Label4", "&Database file", edit4_), 3, 0);
   grid->addWidget(edit4_, 3, 1);
   grid->addWidget(button3_, 3, 2);
   return group;
@@ -119,16 +128,16 @@ void SettingsDialog::buildPanel() {
   auto* row = new QHBoxLayout(panel1_);
 
   auto* grid = new QGridLayout;
-  checkBox1_ = named<QCheckBox>("CheckBox1", panel1_, "Logging");
+  checkBox1_ = named<QCheckBox>("CheckBox1", panel1_, "&Logging");
   connect(checkBox1_, &QCheckBox::toggled, this, &SettingsDialog::showLogging);
   edit5_ = named<QLineEdit>("Edit5", panel1_);
   edit5_->setMinimumWidth(180);
   button2_ = browseButton("Button2", this, &SettingsDialog::Button2Click);
-  checkBox2_ = named<QCheckBox>("CheckBox2", panel1_, "Overwrite");
-  button1_ = button("Button1", "Close", this, &SettingsDialog::Button1Click);
+  checkBox2_ = named<QCheckBox>("CheckBox2", panel1_, "&Overwrite");
+  button1_ = button("Button1", "Clos&e", this, &SettingsDialog::Button1Click);
 
   grid->addWidget(checkBox1_, 0, 0, 1, 3);
-  grid->addWidget(named<QLabel>("Label5", panel1_, "Log to file:"), 1, 0);
+  grid->addWidget(labelFor("Label5", "Log to &file:", edit5_), 1, 0);
   grid->addWidget(edit5_, 1, 1);
   grid->addWidget(button2_, 1, 2);
   grid->addWidget(checkBox2_, 2, 0, 1, 2);
@@ -184,6 +193,15 @@ void SettingsDialog::fitToScreen() {
   // However small the screen, a few lines of the groups show.
   groups_->setHeightLimit(std::max(room, fontMetrics().lineSpacing() * 4));
   layout()->activate();
+}
+
+void SettingsDialog::keepOnScreen() {
+  if (!isVisible() || layout() == nullptr) return;
+  layout()->activate();
+  if (const QScreen* shown = screen()) {
+    const QRect frame = fitInside(frameGeometry(), shown->availableGeometry());
+    if (frame.topLeft() != frameGeometry().topLeft()) move(frame.topLeft());
+  }
 }
 
 void SettingsDialog::edit(core::Settings& current) {
@@ -243,10 +261,11 @@ void SettingsDialog::showLogging(bool on) {
 void SettingsDialog::Button1Click() {
   for (QLabel* line : lines_) line->hide();
   const core::Settings values = entered();
-  // Into the keyring before the check below may keep the dialog open: typed is typed.
-  if (std::string problem = security_->keepPassword(values.serverAddress().host);
-      !problem.empty()) {
-    platform::showMessage(problem);
+  // Kept before the check below may keep the dialog open: typed is typed. Without a keyring
+  // it is kept for this run, which needs no box; without a user it cannot be kept at all.
+  if (PasswordKeeping kept = security_->keepPassword(values.serverAddress().host); kept.refused) {
+    platform::showMessage(kept.note);
+    return;
   }
   if (std::string problem = mailbox_->keepPassword(); !problem.empty()) {
     platform::showMessage(problem);
@@ -360,8 +379,15 @@ void SettingsDialog::closeEvent(QCloseEvent* event) {
 }
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event) {
-  // There is no Cancel: Escape would drop out with nothing written.
-  if (event->key() == Qt::Key_Escape) return;
+  // There is no Cancel: Escape is Close, which writes what was entered, or ends a check.
+  if (event->key() == Qt::Key_Escape) {
+    if (security_->checking()) {
+      security_->cancelClick();
+    } else {
+      Button1Click();
+    }
+    return;
+  }
   FixedDialog::keyPressEvent(event);
 }
 

@@ -80,6 +80,8 @@ class SettingsDialog : public FixedDialog {
   QWidget* buildSmtpGroup();
   void buildPanel();
   void fitToScreen();
+  // The dialog grew with a check's report: all of it stays on the screen.
+  void keepOnScreen();
   void showLogging(bool on);
   void switchDatabase(const std::string& path);
   void startIdleWait();

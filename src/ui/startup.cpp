@@ -79,8 +79,9 @@ void Startup::showIntroOnce() {
 
 void Startup::hintAtEmptyDatabase() {
   // The hint speaks of the window, which nobody looks at in a batch run.
-  if (commandLine_.batch || !window_.databaseEmpty()) return;
+  if (hinted_ || commandLine_.batch || !window_.databaseEmpty()) return;
   if (core::readSetting(settingsPath_, "ignoredb") == "1") return;
+  hinted_ = true;
   const platform::Button answer =
       platform::messages().ask({kHint,
                                 {platform::Button::Ok, platform::Button::Ignore},

@@ -54,6 +54,8 @@ class Startup {
   std::string pendingGameFile_;
   bool batch_;
   bool firstActivation_ = true;
+  // The empty-database hint comes once per start, not at every return to the window.
+  bool hinted_ = false;
   // Paths already reported missing, so the batch loop does not say it twice.
   std::set<std::string> reportedMissing_;
 };

@@ -2,11 +2,14 @@
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
+
+#include "ui/window_placement.h"
 
 namespace zelvaro::ui {
 
@@ -106,9 +109,52 @@ bool TextWindow::atNewestLine() const {
 }
 
 void TextWindow::showWindow() {
+  placeFirstTime();
   show();
   raise();
   activateWindow();
+}
+
+void TextWindow::showQuietly() {
+  placeFirstTime();
+  setAttribute(Qt::WA_ShowWithoutActivating, true);
+  show();
+  setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+void TextWindow::openBeside(const QWidget* owner, int downPercent) {
+  owner_ = owner;
+  downPercent_ = downPercent;
+}
+
+void TextWindow::setSavedGeometry(const std::optional<core::WindowGeometry>& geometry) {
+  if (!geometry) return;
+  setGeometry(geometry->left, geometry->top, geometry->width, geometry->height);
+  placed_ = true;
+}
+
+std::optional<core::WindowGeometry> TextWindow::keptGeometry() const {
+  if (!placed_) return std::nullopt;
+  const QRect place = geometry();
+  return core::WindowGeometry{place.left(), place.top(), place.width(), place.height()};
+}
+
+void TextWindow::placeFirstTime() {
+  if (placed_ || isVisible()) return;
+  placed_ = true;
+  if (owner_ == nullptr || !owner_->isVisible() || owner_->screen() == nullptr) return;
+  const QSize border = frameExtent(this);
+  const QRect owner = owner_->frameGeometry();
+  const QRect frame =
+      besideFrame(QRect(QPoint(), size() + border), owner, owner_->screen()->availableGeometry(),
+                  owner.height() * downPercent_ / 100);
+  move(frame.topLeft());
+  resize(frame.size() - border);
+}
+
+void TextWindow::separate(std::string_view separator) {
+  if (empty_ && pending_.isEmpty()) return;
+  appendLine(separator);
 }
 
 void TextWindow::showEvent(QShowEvent* event) {

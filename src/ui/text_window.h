@@ -10,8 +10,11 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/settings.h"
 
 class QPlainTextEdit;
 
@@ -35,6 +38,18 @@ class TextWindow : public QWidget {
   void clear();
   // Shows the window without making it modal and brings it to the front, at the newest line.
   void showWindow();
+  // Shows it, at the newest line, leaving the focus where it is (the end of a session).
+  void showQuietly();
+
+  // Where it opens: at its saved place and size, else the first time beside `owner` (not over
+  // it), `downPercent` of the owner's height below its top.
+  void openBeside(const QWidget* owner, int downPercent);
+  void setSavedGeometry(const std::optional<core::WindowGeometry>& geometry);
+  // Its place and size for the next run; nothing while it was never placed.
+  std::optional<core::WindowGeometry> keptGeometry() const;
+
+  // A separator line between what is shown and the lines to come; nothing when it is empty.
+  void separate(std::string_view separator);
 
   // At most this many lines are kept, shown and queued together; the oldest go first. 0: all.
   // A bounded window lays out no line while hidden.
@@ -58,6 +73,7 @@ class TextWindow : public QWidget {
  private:
   void scrollToNewest();
   void insertPending(qsizetype count);
+  void placeFirstTime();
 
   QPlainTextEdit* memo_;
   QStringList pending_;
@@ -65,10 +81,13 @@ class TextWindow : public QWidget {
   int lineLimit_ = 0;
   bool skipped_ = false;  // the queue dropped lines the text has not shown
   bool empty_ = true;     // an empty document still holds one block; the first line goes into it
+  const QWidget* owner_ = nullptr;
+  int downPercent_ = 0;
+  bool placed_ = false;  // at a saved place, or shown once
 };
 
 // The SMTP client's conversation with the server: its newest lines, since a big attachment
-// alone makes hundreds of thousands.
+// alone makes hundreds of thousands, of this session and the ones before.
 class MonitorWindow : public TextWindow {
   Q_OBJECT
 

@@ -50,4 +50,8 @@ std::string aboutText() {
   return text;
 }
 
+std::string manualText() {
+  return resource("README.md");
+}
+
 }  // namespace zelvaro::ui

@@ -15,5 +15,7 @@ std::vector<std::string> idleRemarks();
 std::vector<std::string> aboutCaptions();
 // The about box's text.
 std::string aboutText();
+// The manual: the README, in Markdown.
+std::string manualText();
 
 }  // namespace zelvaro::ui

@@ -22,6 +22,21 @@ QRect centredOver(QRect frame, const QRect& over) {
   return frame;
 }
 
+QRect besideFrame(QRect frame, const QRect& owner, const QRect& area, int down, int minimumWidth) {
+  frame.moveTop(owner.top() + down);
+  const int roomRight = area.right() - owner.right();
+  const int roomLeft = owner.left() - area.left();
+  const bool right = roomRight >= frame.width() || roomRight >= roomLeft;
+  const int room = right ? roomRight : roomLeft;
+  if (room < frame.width()) frame.setWidth(std::max(room, minimumWidth));
+  if (right) {
+    frame.moveLeft(owner.right() + 1);
+  } else {
+    frame.moveRight(owner.left() - 1);
+  }
+  return fitInside(frame, area);
+}
+
 namespace {
 
 // Before the window manager has framed a window, its frame is its client area: the title bar

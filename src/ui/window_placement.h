@@ -17,6 +17,11 @@ namespace zelvaro::ui {
 QRect fitInside(QRect frame, const QRect& area, const QSize& minimum = {});
 // `frame` with its centre on the centre of `over`.
 QRect centredOver(QRect frame, const QRect& over);
+// `frame` beside `owner` rather than over it: to its right where the area has room, else to its
+// left, else on the side with more room, narrowed to it (down to `minimumWidth`), and at worst
+// over the owner's edge. Its top is the owner's, `down` pixels lower.
+QRect besideFrame(QRect frame, const QRect& owner, const QRect& area, int down = 0,
+                  int minimumWidth = 240);
 // What the window's frame adds to its client area, the title bar included even before the
 // window manager has framed the window.
 QSize frameExtent(const QWidget* window);

@@ -138,6 +138,22 @@ TEST_F(SettingsFile, FirstSaveAppendsItsKeysAndReadsBack) {
   EXPECT_EQ(again.split, 3);
   EXPECT_EQ(again.progressMaximum, 310);
   EXPECT_EQ(again.recentGames, settings.recentGames);
+  EXPECT_FALSE(again.monitorWindow) << "a window never shown has no place to keep";
+}
+
+TEST_F(SettingsFile, TheMonitorAndLogKeepTheirPlacesAndABadPlaceIsIgnored) {
+  createSettingsIfMissing(path);
+  Settings settings = loadAll();
+  settings.monitorWindow = WindowGeometry{900, 100, 560, 380};
+  saveSettings(path, settings);
+  EXPECT_EQ(ReadKey(path, "monitorwindow"), "900,100,560,380");
+  EXPECT_EQ(ReadKey(path, "logwindow"), std::string(NotFound));
+  EXPECT_EQ(loadAll().monitorWindow, settings.monitorWindow);
+
+  for (const char* bad : {"900,100,560", "a,b,c,d", "1,2,3,4,5", "1,2,0,4"}) {
+    WriteKey(path, "monitorwindow", bad);
+    EXPECT_FALSE(loadAll().monitorWindow) << bad;
+  }
 }
 
 TEST_F(SettingsFile, LaterLineOfAKeyWinsAndSaveRewritesBoth) {

@@ -177,8 +177,8 @@ TEST_F(GridCommandsTest, IncrementalSearchKnowsDigitsAndTheThreeNordicLetters) {
 TEST_F(GridCommandsTest, ThePlayerMenuCarriesItsItems) {
   const auto items = test::menuItems(*commands.playerMenu());
   EXPECT_EQ(commands.playerMenu()->objectName(), "playermenu");
-  EXPECT_EQ(items, (test::MenuItems{{"Addplayer1", "Add player"},
-                                    {"Editplayer1", "Edit player"},
+  EXPECT_EQ(items, (test::MenuItems{{"Addplayer1", "Add player..."},
+                                    {"Editplayer1", "Edit player..."},
                                     {"Deleteplayer1", "Delete player"},
                                     {"Copyplayertogame1", "Assign player to game"}}));
   database(kThree);

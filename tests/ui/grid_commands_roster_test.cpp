@@ -130,8 +130,8 @@ TEST_F(GridCommandsTest, TheContestorMenuCarriesItsItems) {
                                     {"SendtoNone1", "Send to None"},
                                     {"Insertblank1", "Insert blank"},
                                     {"Blankplayer1", "Add blank"},
-                                    {"Moveplayer1", "Move player"},
-                                    {"Extrafileattachments1", "Extra file attachments"}}));
+                                    {"Moveplayer1", "Move player..."},
+                                    {"Extrafileattachments1", "Extra file attachments..."}}));
   commands.contestorMenu()->findChild<QAction*>("Blankplayer1")->trigger();
   EXPECT_EQ(host.current.roster.size(), 1u);
 }

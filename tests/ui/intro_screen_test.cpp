@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
@@ -112,6 +113,26 @@ TEST_F(IntroScreenTest, TheBoxAppearsOnlyWhenBoxtimerFires) {
   screen.boxtimerTimer();
   EXPECT_TRUE(child<QCheckBox>(screen, "CheckBox1")->isVisibleTo(&screen));
   EXPECT_FALSE(boxtimer->isActive());
+}
+
+// By keyboard alone: Tab to the box, Space to tick it, Return to close.
+TEST_F(IntroScreenTest, TabReachesTheBoxAndReturnCloses) {
+  IntroScreen screen(settings());
+  screen.show();
+  screen.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+  screen.boxtimerTimer();
+  auto* box = child<QCheckBox>(screen, "CheckBox1");
+  for (int i = 0; i < 4 && QApplication::focusWidget() != box; ++i) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &screen,
+                    Qt::Key_Tab);
+  }
+  ASSERT_EQ(QApplication::focusWidget(), box);
+  QTest::keyClick(box, Qt::Key_Space);
+  EXPECT_TRUE(box->isChecked());
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_FALSE(screen.isVisible());
+  EXPECT_EQ(splash(), "1");
 }
 
 TEST_F(IntroScreenTest, TheLinesFadeInWithTheirStylesAndTheScreensText) {

@@ -93,10 +93,11 @@ TEST_F(MainWindowTest, ControlsAndMenuCarryTheirNamesAndTexts) {
 
   const std::vector<std::pair<const char*, std::vector<std::string>>> menus{
       {"File1",
-       {"New", "Player wiz", "Open", "Save", "Save as..", "Close", "Preview messages...", "Exit"}},
-      {"Settings1", {"Global options", "Game-specific options", "Split"}},
+       {"New", "Player wiz...", "Open...", "Save", "Save as...", "Close", "", "Send",
+        "Preview messages...", "", "Exit"}},
+      {"Settings1", {"Global options...", "Game-specific options...", "Split..."}},
       {"View1", {"SMTP monitor", "Session log"}},
-      {"Info1", {"About Zelvaro", "Show introscreen again!"}}};
+      {"Info1", {"Manual", "About Zelvaro...", "Show introscreen again!"}}};
   for (const auto& [name, items] : menus) {
     std::vector<std::string> captions;
     for (QAction* action : find<QMenu>(name)->actions()) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -17,6 +18,7 @@
 #include "core/player_database.h"
 #include "core/text_store.h"
 #include "platform/messages.h"
+#include "support/scripted_smtp_server.h"
 #include "support/temp_dir.h"
 #include "ui/global_options.h"
 
@@ -94,17 +96,17 @@ TEST_F(SettingsDialogTest, EveryControlHasItsNameAndCaption) {
   EXPECT_EQ(dialog.objectName(), "Form3");
   EXPECT_EQ(dialog.windowTitle(), "Settings");
   EXPECT_EQ(control<QGroupBox>("GroupBox1")->title(), "SMTP");
-  const std::vector<std::pair<const char*, const char*>> labels{{"Label1", "Server"},
-                                                                {"Label2", "Return emailadress"},
-                                                                {"Label3", "Default alias"},
-                                                                {"Label4", "Database file"},
-                                                                {"Label5", "Log to file:"}};
+  const std::vector<std::pair<const char*, const char*>> labels{{"Label1", "&Server"},
+                                                                {"Label2", "&Return emailadress"},
+                                                                {"Label3", "Default &alias"},
+                                                                {"Label4", "&Database file"},
+                                                                {"Label5", "Log to &file:"}};
   for (auto [name, caption] : labels) EXPECT_EQ(control<QLabel>(name)->text(), caption) << name;
-  const std::vector<std::pair<const char*, const char*>> buttons{{"Button1", "Close"},
+  const std::vector<std::pair<const char*, const char*>> buttons{{"Button1", "Clos&e"},
                                                                  {"Button2", "..."},
                                                                  {"Button3", "..."},
-                                                                 {"CheckBox1", "Logging"},
-                                                                 {"CheckBox2", "Overwrite"}};
+                                                                 {"CheckBox1", "&Logging"},
+                                                                 {"CheckBox2", "&Overwrite"}};
   for (auto [name, caption] : buttons) {
     EXPECT_EQ(control<QAbstractButton>(name)->text(), caption) << name;
   }
@@ -231,9 +233,11 @@ TEST_F(SettingsDialogTest, LoggingWithoutAFileNameRefusesToClose) {
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(recorded().texts(), Strings{std::string(kNoLogfileMessage)});
 
-  // Escape has nothing to cancel and closes nothing.
+  // Escape is Close, with the same refusal.
+  recorded().clear();
   QTest::keyClick(&dialog, Qt::Key_Escape);
   EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(recorded().texts(), Strings{std::string(kNoLogfileMessage)});
 
   recorded().clear();
   type(5, dir.file("session.log").c_str());
@@ -357,6 +361,101 @@ TEST_F(SettingsDialogTest, DecorationWaitsSeventySecondsAndStopsOnClose) {
   dialog.show();
   EXPECT_EQ(linesShown(), 0) << "a new opening starts without the show";
   EXPECT_EQ(picturesShown(), 0);
+}
+
+}  // namespace
+}  // namespace zelvaro::ui
+
+namespace zelvaro::ui {
+namespace {
+
+class SettingsDialogKeyboardTest : public SettingsDialogTest {
+ protected:
+  void openActive() {
+    current.logging = true;
+    open();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  }
+  std::string focused() const {
+    QWidget* widget = QApplication::focusWidget();
+    return widget != nullptr ? widget->objectName().toStdString() : "<none>";
+  }
+};
+
+// Typed blind, a password must land in Password: Tab goes down the screen.
+TEST_F(SettingsDialogKeyboardTest, TabGoesDownTheScreenAndAltLettersReachTheirFields) {
+  openActive();
+  edit(1)->setFocus();
+  Strings order{focused()};
+  for (int i = 0; i < 60; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    if (focused() == order.front()) break;
+    // The orders mailbox's own group comes between, in its own order.
+    if (focused().rfind("Imap", 0) != 0) order.push_back(focused());
+  }
+  EXPECT_EQ(order, (Strings{"Edit1",
+                            "Edit2",
+                            "Edit3",
+                            "Edit4",
+                            "Button3",
+                            "SecurityChoice",
+                            "UserEdit",
+                            "PasswordEdit",
+                            "PasswordCommandEdit",
+                            "AuthChoice",
+                            "CaFileEdit",
+                            "CaFileButton",
+                            "CheckButton",
+                            "TestMessageButton",
+                            "CheckReport",
+                            "CheckBox1",
+                            "Edit5",
+                            "Button2",
+                            "CheckBox2",
+                            "Button1"}));
+
+  const std::vector<std::pair<Qt::Key, const char*>> letters{
+      {Qt::Key_S, "Edit1"},          {Qt::Key_R, "Edit2"},
+      {Qt::Key_A, "Edit3"},          {Qt::Key_D, "Edit4"},
+      {Qt::Key_Y, "SecurityChoice"}, {Qt::Key_U, "UserEdit"},
+      {Qt::Key_P, "PasswordEdit"},   {Qt::Key_M, "PasswordCommandEdit"},
+      {Qt::Key_H, "AuthChoice"},     {Qt::Key_C, "CaFileEdit"},
+      {Qt::Key_F, "Edit5"}};
+  for (auto [key, name] : letters) {
+    QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+    EXPECT_EQ(focused(), name);
+  }
+}
+
+TEST_F(SettingsDialogKeyboardTest, EscapeCancelsARunningCheckThenCloses) {
+  test::ScriptedSmtpServer server;
+  server.line("220 slow.example").expectLine().pause(60000);
+  current.server = "127.0.0.1:" + std::to_string(server.port());
+  current.logfile = dir.file("session.log");
+  openActive();
+  auto* cancel = control<QPushButton>("CancelCheckButton");
+  EXPECT_FALSE(cancel->isEnabled());
+  bool cancelEnabled = false;
+  QTimer::singleShot(300, &dialog, [&] {
+    cancelEnabled = cancel->isEnabled();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  QTest::mouseClick(control("CheckButton"), Qt::LeftButton);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_TRUE(cancelEnabled);
+  EXPECT_FALSE(cancel->isEnabled());
+  EXPECT_TRUE(dialog.isVisible()) << "Escape ended the check, not the dialog";
+  auto* verdict = control<QLabel>("CheckVerdict");
+  EXPECT_EQ(verdict->text(), "Connection check cancelled.");
+  EXPECT_LT(verdict->mapTo(&dialog, QPoint()).y(),
+            control("CheckReport")->mapTo(&dialog, QPoint()).y())
+      << "the verdict comes first";
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(key("server"), current.server) << "Escape is Close: what was entered is written";
 }
 
 }  // namespace

@@ -125,21 +125,25 @@ TEST_F(StartupTest, TheIntroScreenComesAtTheFirstActivationUnlessSwitchedOff) {
       << "splash absent counts as 0, and the screen comes once";
 }
 
-TEST_F(StartupTest, TheEmptyDatabaseHintRepeatsUntilIgnored) {
+TEST_F(StartupTest, TheEmptyDatabaseHintComesOncePerStartUntilIgnored) {
   window.emptyDatabase = true;
   start({});
   startup->FormActivate();
-  ASSERT_EQ(test::recorded().entries.size(), 2u) << "once per activation";
+  ASSERT_EQ(test::recorded().entries.size(), 1u) << "once per start, not per activation";
   EXPECT_EQ(test::recorded().entries[0].text,
             "Rightclick in the \"Database\" area to create new players.\n"
             "Click ignore to not show this message again.");
   EXPECT_EQ(core::ReadKey(settings, "ignoredb"), core::NotFound) << "OK writes nothing";
 
+  startup.reset();
   test::recorded().answerNext(platform::Button::Ignore);
-  startup->FormActivate();
+  start({});
+  EXPECT_EQ(test::recorded().entries.size(), 2u) << "the next start asks again";
   EXPECT_EQ(core::ReadKey(settings, "ignoredb"), "1");
+  startup.reset();
+  start({});
   startup->FormActivate();
-  EXPECT_EQ(test::recorded().entries.size(), 3u) << "not again after Ignore";
+  EXPECT_EQ(test::recorded().entries.size(), 2u) << "not again after Ignore";
 
   test::recorded().clear();
   core::WriteKey(settings, "ignoredb", "0");

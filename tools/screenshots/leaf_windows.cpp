@@ -1,11 +1,14 @@
-// The monitor and log windows, the intro screen and the about box.
+// The monitor and log windows, the intro screen, the about box and the manual.
 
 #include <QTimer>
 #include <string>
 
+#include <QListWidget>
 #include "core/version.h"
 #include "shots.h"
+
 #include "ui/about_box.h"
+#include "ui/help_window.h"
 #include "ui/intro_screen.h"
 #include "ui/text_window.h"
 
@@ -140,6 +143,13 @@ void addLeafWindowShots(std::vector<Shot>& shots) {
                      screen->lastTimer();
                      for (int i = 0; i < 20; ++i) screen->linerTimer();
                      return screen;
+                   }});
+  shots.push_back({"help", [](Stage& stage) -> QWidget* {
+                     auto* help = stage.keep<ui::HelpWindow>();
+                     const auto found = help->sectionList()->findItems(
+                         QStringLiteral("Mail through your provider"), Qt::MatchExactly);
+                     if (!found.isEmpty()) help->sectionList()->setCurrentItem(found.front());
+                     return help;
                    }});
   shots.push_back({"about", [](Stage& stage) -> QWidget* {
                      auto* about = stage.keep<ui::AboutBox>();

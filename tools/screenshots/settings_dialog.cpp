@@ -1,6 +1,12 @@
-// The settings dialog: logging on, logging off, and its idle show.
+// The settings dialog: logging on, logging off, a failed and a passed check, and its idle show.
 
 #include "ui/settings_dialog.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
 #include "shots.h"
 #include "ui/security_group.h"
 
@@ -21,7 +27,7 @@ ui::SettingsDialog* settingsDialog(Stage& stage, bool logging,
   settings.logging = logging;
   settings.logfile = "/home/host/stars/zelvaro.log";
   settings.overwrite = true;
-  settings.account.security = "starttls";
+  settings.account.security = server.rfind("127.0.0.1", 0) == 0 ? "none" : "starttls";
   settings.account.user = "host@example.org";
   settings.account.passwordCommand = "pass show mail/smtp.example.org";
   dialog->fill(settings);
@@ -42,6 +48,24 @@ void addSettingsShots(std::vector<Shot>& shots) {
                      dialog->findChild<ui::SecurityGroup*>()->checkClick();
                      return dialog;
                    }});
+  shots.push_back(
+      {"settings-check-passed", [](Stage& stage) -> QWidget* {
+         // A throw-away server of Debian's aiosmtpd on a loopback port.
+         QProcess server;
+         server.start(QStringLiteral("python3"), {"-m", "aiosmtpd", "-n", "-l", "127.0.0.1:18025"});
+         server.waitForStarted();
+         QElapsedTimer started;
+         started.start();
+         while (started.elapsed() < 1500) {
+           QCoreApplication::processEvents();
+           QThread::msleep(20);
+         }
+         ui::SettingsDialog* dialog = settingsDialog(stage, false, "127.0.0.1:18025");
+         dialog->findChild<ui::SecurityGroup*>()->checkClick();
+         server.kill();
+         server.waitForFinished();
+         return dialog;
+       }});
   shots.push_back({"settings-idle", [](Stage& stage) -> QWidget* {
                      ui::SettingsDialog* dialog = settingsDialog(stage, false);
                      dialog->Timer1Timer();    // as if left open for 70 s
