@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -197,7 +198,13 @@ void SettingsDialog::fitToScreen() {
 
 void SettingsDialog::keepOnScreen() {
   if (!isVisible() || layout() == nullptr) return;
+  groups_->widget()->layout()->activate();
   layout()->activate();
+  // Where the groups scroll, the verdict comes to the top, the report below it.
+  if (const QWidget* verdict = security_->findChild<QWidget*>(QStringLiteral("CheckVerdict"))) {
+    groups_->verticalScrollBar()->setValue(verdict->mapTo(groups_->widget(), QPoint()).y() -
+                                           fontMetrics().lineSpacing());
+  }
   if (const QScreen* shown = screen()) {
     const QRect frame = fitInside(frameGeometry(), shown->availableGeometry());
     if (frame.topLeft() != frameGeometry().topLeft()) move(frame.topLeft());
