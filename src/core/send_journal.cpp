@@ -21,6 +21,8 @@ namespace zelvaro::core {
 namespace {
 
 constexpr size_t kColumns = 10;
+constexpr size_t kOrdersColumns = 11;
+constexpr const char* kOrdersKind = "orders";
 
 // A tab, a line end, a backslash or the files' "|" inside a value would break the line's
 // shape, so they are written as backslash escapes.
@@ -96,11 +98,25 @@ std::optional<int> number(const std::string& text) {
   }
 }
 
+std::string whenOf(const std::string& time) {
+  if (time.size() < 16) return time;
+  return time.substr(0, 10) + " " + time.substr(11, 5);
+}
+
+std::string tabbed(const std::vector<std::string>& columns) {
+  std::string line;
+  for (const std::string& column : columns) line += (line.empty() ? "" : "\t") + column;
+  return line;
+}
+
 }  // namespace
 
 std::string JournalEntry::when() const {
-  if (time.size() < 16) return time;
-  return time.substr(0, 10) + " " + time.substr(11, 5);
+  return whenOf(time);
+}
+
+std::string OrdersEntry::when() const {
+  return whenOf(time);
 }
 
 std::string journalLine(const JournalEntry& entry) {
@@ -119,9 +135,36 @@ std::string journalLine(const JournalEntry& entry) {
                                          escaped(entry.messageId),
                                          escaped(entry.outcome),
                                          escaped(entry.lastReply)};
-  std::string line;
-  for (const std::string& column : columns) line += (line.empty() ? "" : "\t") + column;
-  return line;
+  return tabbed(columns);
+}
+
+std::string journalLine(const OrdersEntry& entry) {
+  return tabbed({kOrdersKind, escaped(entry.time), escaped(entry.gameFile), escaped(entry.gameName),
+                 std::to_string(entry.year), std::to_string(entry.player), escaped(entry.sender),
+                 escaped(entry.file.name) + "=" + entry.file.sha256, escaped(entry.messageId),
+                 escaped(entry.verdict), escaped(entry.reason)});
+}
+
+std::optional<OrdersEntry> parseOrdersLine(const std::string& line) {
+  const std::vector<std::string> columns = split(line, '\t');
+  if (columns.size() != kOrdersColumns || columns[0] != kOrdersKind) return std::nullopt;
+  const std::optional<int> year = number(columns[4]);
+  const std::optional<int> player = number(columns[5]);
+  const size_t equals = columns[7].rfind('=');
+  if (!year || !player || columns[1].empty() || columns[9].empty() || equals == std::string::npos ||
+      columns[7].size() - equals - 1 != 64) {
+    return std::nullopt;
+  }
+  return OrdersEntry{unescaped(columns[1]),
+                     unescaped(columns[2]),
+                     unescaped(columns[3]),
+                     *year,
+                     *player,
+                     unescaped(columns[6]),
+                     {unescaped(columns[7].substr(0, equals)), columns[7].substr(equals + 1)},
+                     unescaped(columns[8]),
+                     unescaped(columns[9]),
+                     unescaped(columns[10])};
 }
 
 std::optional<JournalEntry> parseJournalLine(const std::string& line) {
@@ -182,6 +225,7 @@ std::string SendJournal::damagedPath() const {
 std::string SendJournal::load() {
   entries_.clear();
   damaged_ = 0;
+  orders_.clear();
   if (!fileExists(path_) && !std::filesystem::exists(path_)) return {};
   std::ifstream in(path_, std::ios::binary);
   // A device would be read for ever.
@@ -195,6 +239,8 @@ std::string SendJournal::load() {
     if (line.empty()) continue;
     if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
       entries_.push_back(std::move(*entry));
+    } else if (std::optional<OrdersEntry> orders = parseOrdersLine(line)) {
+      orders_.push_back(std::move(*orders));
     } else {
       ++damaged_;
     }
@@ -244,7 +290,7 @@ std::string SendJournal::setAsideDamaged() {
   int count = 0;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
-    if (parseJournalLine(line)) {
+    if (parseJournalLine(line) || parseOrdersLine(line)) {
       whole += line + "\n";
     } else {
       damaged += line + "\n";
@@ -281,14 +327,23 @@ void SendJournal::checkWritable() const {
 }
 
 void SendJournal::append(const JournalEntry& entry) {
+  appendLine(journalLine(entry));
+  entries_.push_back(entry);
+}
+
+void SendJournal::append(const OrdersEntry& entry) {
+  appendLine(journalLine(entry));
+  orders_.push_back(entry);
+}
+
+void SendJournal::appendLine(const std::string& line) {
   const int fd = openForAppending(path_);
-  std::string bytes = journalLine(entry) + "\n";
+  std::string bytes = line + "\n";
   // A line cut short by a crash is ended first, so that the new one stays whole.
   const off_t size = ::lseek(fd, 0, SEEK_END);
   char last = '\n';
   if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n') bytes.insert(0, "\n");
   writeWhole(fd, bytes, path_);
-  entries_.push_back(entry);
 }
 
 std::optional<JournalEntry> SendJournal::mailed(const std::string& gameFile, int year, int player,

@@ -39,7 +39,27 @@ struct JournalEntry {
   std::string when() const;
 };
 
+// The verdict on an orders file a player sent in. Its line starts with the word "orders" and
+// has a shape of its own, so a reader that knows only mailed lines leaves it out.
+struct OrdersEntry {
+  std::string time;
+  std::string gameFile;
+  std::string gameName;
+  int year = 0;        // the game's year when the file was judged
+  int player = 0;      // the file's player number, 0 when it named none
+  std::string sender;  // the address, or "incoming/" and the file's name for the drop folder
+  JournalFile file;
+  std::string messageId;
+  std::string verdict;  // "accepted", "duplicate" or "rejected"
+  std::string reason;
+
+  bool in() const { return verdict == "accepted" || verdict == "duplicate"; }
+  std::string when() const;
+};
+
 std::string journalLine(const JournalEntry& entry);
+std::string journalLine(const OrdersEntry& entry);
+std::optional<OrdersEntry> parseOrdersLine(const std::string& line);
 // Nothing for a line that is not a whole journal line. Lines with more columns than these (of a
 // later kind or version) are whole; their further columns are not kept.
 std::optional<JournalEntry> parseJournalLine(const std::string& line);
@@ -71,9 +91,11 @@ class SendJournal {
   void checkWritable() const;
   // Writes the line at the end of the file and flushes it to disk; throws EInOutError.
   void append(const JournalEntry& entry);
+  void append(const OrdersEntry& entry);
 
   const std::string& path() const { return path_; }
   const std::vector<JournalEntry>& entries() const { return entries_; }
+  const std::vector<OrdersEntry>& orders() const { return orders_; }
   // The last "sent" line of this game, year and player with exactly these files.
   std::optional<JournalEntry> mailed(const std::string& gameFile, int year, int player,
                                      const std::vector<JournalFile>& files) const;
@@ -91,8 +113,11 @@ class SendJournal {
                                              int player) const;
 
  private:
+  void appendLine(const std::string& line);
+
   std::string path_;
   std::vector<JournalEntry> entries_;
+  std::vector<OrdersEntry> orders_;
   int damaged_ = 0;
 };
 

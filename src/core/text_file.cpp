@@ -208,6 +208,10 @@ void replaceWith(const std::string& temporary, const std::string& target, const 
 }  // namespace
 
 void writeAllLines(const std::string& path, const std::vector<std::string>& lines) {
+  writeAllBytes(path, withLineEnds(lines));
+}
+
+void writeAllBytes(const std::string& path, const std::string& bytes) {
   const std::string target = replacedFile(path);
   struct stat info;
   // A folder of that name is never replaced, whatever it holds.
@@ -215,7 +219,6 @@ void writeAllLines(const std::string& path, const std::vector<std::string>& line
     throw EInOutError("Cannot write", path, EISDIR);
   }
   removeStaleTemporaries(target);
-  const std::string bytes = withLineEnds(lines);
 
   if (int unnamed = openUnnamedBeside(target); unnamed >= 0) {
     FileHandle file(unnamed);

@@ -29,6 +29,8 @@ std::optional<std::vector<std::string>> readAllLines(const std::string& path);
 // followed and the file it names is replaced; an existing file keeps its permissions. A folder
 // at the path is never replaced: EInOutError.
 void writeAllLines(const std::string& path, const std::vector<std::string>& lines);
+// The same for bytes as they are (a Stars! file).
+void writeAllBytes(const std::string& path, const std::string& bytes);
 
 // Writes the lines into a file made new at the path, for files handed to someone else to read.
 // An older regular file of that name is removed first; nothing else is ever written through or
