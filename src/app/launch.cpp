@@ -52,6 +52,8 @@ Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& env
   if (commandLine.version) return Launch::Version;
   if (commandLine.checkConnection) return Launch::CheckConnection;
   if (commandLine.watch) return Launch::Watch;
+  if (commandLine.fetchOrders) return Launch::FetchOrders;
+  if (commandLine.status) return Launch::Status;
   // Whoever names a platform knows what he wants (tests, screenshots, "offscreen" by hand).
   bool screen = !environment.display.empty() || !environment.waylandDisplay.empty() ||
                 !environment.qtPlatform.empty();
@@ -65,6 +67,8 @@ std::string usageText() {
       "       zelvaro --send GAME.zv [GAME.zv ...]\n"
       "       zelvaro --check-connection\n"
       "       zelvaro --watch [--settle SECONDS] GAME.zv [GAME.zv ...]\n"
+      "       zelvaro --fetch-orders GAME.zv [GAME.zv ...]\n"
+      "       zelvaro --status GAME.zv [GAME.zv ...]\n"
       "       zelvaro --help | --version\n"
       "\n"
       "Mails the turns of a play-by-e-mail game of Stars! to its players.\n"

@@ -31,6 +31,8 @@ enum class Launch {
   Windowed,         // run on the platform the environment names
   Offscreen,        // run on Qt's offscreen platform: a batch run without a display
   Watch,            // watch mode, offscreen always: no window, and it must outlive any display
+  FetchOrders,      // one pass of orders intake, a line per file judged, exit 0 or 1
+  Status,           // whose orders are in, a table on standard output, exit 0 or 3
 };
 
 Launch chooseLaunch(const core::CommandLine& commandLine, const Environment& environment);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/launch.h"
+#include "app/orders_run.h"
 #include "app/watch.h"
 #include "core/command_line.h"
 #include "core/settings.h"
@@ -32,6 +33,17 @@ int checkConnection(char** argv) {
   const send::CheckReport report = send::checkConnection(settings);
   for (const std::string& line : report.lines) std::cout << line << "\n";
   return report.ok ? ExitOk : ExitFailed;
+}
+
+// The orders runs read files and the journal; they need the loop only for the mailbox.
+int ordersRun(const core::CommandLine& commandLine, char** argv) {
+  static int toolkitArgc = 1;
+  platform::Application application(toolkitArgc, argv, platform::Application::Kind::Headless);
+  platform::installMessages(std::make_unique<platform::BatchMessages>());
+  const std::string path = core::settingsFilePath();
+  core::createSettingsIfMissing(path);
+  if (commandLine.status) return runStatus(commandLine, std::cout, std::cerr);
+  return runFetchOrders(commandLine, path, std::cout, std::cerr);
 }
 
 int runProgram(int argc, char** argv);
@@ -67,6 +79,9 @@ int runProgram(int argc, char** argv) {
       return ExitOk;
     case Launch::CheckConnection:
       return checkConnection(argv);
+    case Launch::FetchOrders:
+    case Launch::Status:
+      return ordersRun(commandLine, argv);
     case Launch::NeedsDisplay:
       std::cerr << noDisplayText();
       return ExitUsage;

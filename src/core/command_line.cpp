@@ -67,6 +67,18 @@ void checkWatch(CommandLine& line) {
   if (line.watch && line.paths.empty()) refuse(line, "--watch needs the game files to watch");
 }
 
+// Taking orders in and telling who is in are runs of their own, each over the named games.
+void checkOrders(CommandLine& line) {
+  const int runs = line.batch + line.watch + line.fetchOrders + line.status + line.checkConnection;
+  if ((line.fetchOrders || line.status) && runs > 1) {
+    refuse(line, "--fetch-orders and --status go with no other run (--send, --watch, ...)");
+  }
+  if (line.fetchOrders && line.paths.empty()) {
+    refuse(line, "--fetch-orders needs the game files whose orders to take in");
+  }
+  if (line.status && line.paths.empty()) refuse(line, "--status needs the game files");
+}
+
 void addPath(CommandLine& line, const std::string& path) {
   line.paths.push_back(path);
   line.pendingGameFile = path;
@@ -109,6 +121,14 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
        [](CommandLine& line, const std::string&) { line.watch = true; }},
       {"--settle", nullptr, "SECONDS",
        "with --watch: files unchanged this long before mailing (30)", setSettle},
+      {"--fetch-orders", nullptr, nullptr,
+       "take the orders in once, from the mailbox and each game's incoming folder, then end; "
+       "exit status 0 when nothing failed",
+       [](CommandLine& line, const std::string&) { line.fetchOrders = true; }},
+      {"--status", nullptr, nullptr,
+       "show whose orders are in for each game's year; exit status 0 when every selected "
+       "player's are, 3 when someone's are not",
+       [](CommandLine& line, const std::string&) { line.status = true; }},
   };
   return switches;
 }
@@ -142,6 +162,7 @@ CommandLine examineCommandLine(const std::vector<std::string>& arguments) {
     refuse(line, "--again, --only, --strict and --dry-run go with --send");
   }
   checkWatch(line);
+  checkOrders(line);
   return line;
 }
 

@@ -14,8 +14,9 @@ namespace zelvaro::core {
 
 // Exit statuses of the program.
 inline constexpr int ExitOk = 0;
-inline constexpr int ExitFailed = 1;  // something failed, or a message needed saying
-inline constexpr int ExitUsage = 2;   // a command line it cannot use
+inline constexpr int ExitFailed = 1;     // something failed, or a message needed saying
+inline constexpr int ExitUsage = 2;      // a command line it cannot use
+inline constexpr int ExitOrdersOut = 3;  // --status: a selected player's orders are not in
 
 inline constexpr const char* MultipleFilesMessage =
     "It doesn't make sense to specify multible files without the [/send] option!";
@@ -31,6 +32,10 @@ struct CommandLine {
   // this many seconds (30 unless given).
   bool watch = false;
   std::optional<int> settleSeconds;
+  // One pass over the games' mailbox and drop folders, judging every orders file that came in.
+  bool fetchOrders = false;
+  // Who is in: a table of the games' players and their orders, for a shell or a script.
+  bool status = false;
   // Why the command line cannot be used ("unknown option -x"); empty when it can.
   std::string usageError;
   // The paths in command-line order, exactly as given.
@@ -47,7 +52,9 @@ struct CommandLine {
 
   const std::vector<std::string>& gameFiles() const { return paths; }
   // Several paths only make sense for an unattended run; otherwise the last one wins.
-  bool multipleFilesWithoutSend() const { return fileCount > 1 && !batch && !watch; }
+  bool multipleFilesWithoutSend() const {
+    return fileCount > 1 && !batch && !watch && !fetchOrders && !status;
+  }
 };
 
 // One switch the program knows, for the parser and the usage text alike.

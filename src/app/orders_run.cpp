@@ -1,0 +1,140 @@
+#include "app/orders_run.h"
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+#include "core/game_file.h"
+#include "core/mailed_mark.h"
+#include "core/orders_status.h"
+#include "core/player_database.h"
+#include "core/settings.h"
+#include "core/turn_check.h"
+#include "core/turn_status.h"
+#include "send/drop_folder.h"
+#include "send/orders_intake.h"
+
+namespace zelvaro::app {
+
+namespace {
+
+// The game as its file has it now; nothing, with the reason on `err`, when it cannot be read.
+std::optional<core::Game> readGame(const std::string& path, std::ostream& err) {
+  core::Game game;
+  game.filePath = path;
+  core::StarsHeader header;
+  try {
+    if (!core::readGameFile(game, header)) {
+      err << "zelvaro: There is no game file " << path << "\n";
+      return std::nullopt;
+    }
+  } catch (const std::exception& error) {
+    err << "zelvaro: " << error.what() << "\n";
+    return std::nullopt;
+  }
+  return game;
+}
+
+core::SendJournal loadedJournal(std::ostream& err) {
+  core::SendJournal journal;
+  if (const std::string problem = journal.load(); !problem.empty()) {
+    err << "zelvaro: " << problem << "\n";
+  }
+  return journal;
+}
+
+void report(const send::JudgedOrders& judged, const std::string& from, std::ostream& out,
+            std::ostream& err) {
+  const std::string game = judged.game != nullptr ? judged.game->game.name + ": " : "";
+  if (!judged.failure.empty()) {
+    err << "zelvaro: " << game << judged.name << " from " << from
+        << " could not be judged: " << judged.failure << "\n";
+    return;
+  }
+  if (judged.judgedBefore) return;
+  out << game << judged.name << " from " << from << ": " << judged.verdict << ", " << judged.reason
+      << "\n";
+}
+
+std::string padded(const std::string& text, size_t width) {
+  return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
+}
+
+void printTable(const std::vector<std::vector<std::string>>& rows, std::ostream& out) {
+  std::vector<size_t> widths(rows.front().size(), 0);
+  for (const auto& row : rows) {
+    for (size_t column = 0; column < row.size(); ++column) {
+      widths[column] = std::max(widths[column], row[column].size());
+    }
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t column = 0; column < row.size(); ++column) {
+      line += padded(row[column], widths[column] + 2);
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    out << line << "\n";
+  }
+}
+
+}  // namespace
+
+int runFetchOrders(const core::CommandLine& commandLine, const std::string& settingsPath,
+                   std::ostream& out, std::ostream& err) {
+  core::Settings settings;
+  core::loadOptions(settingsPath, settings);
+  const std::vector<core::PlayerRow> database = core::PlayerDatabase(settings.database).players();
+  bool failed = false;
+  std::vector<send::IntakeGame> games;
+  for (const std::string& path : commandLine.gameFiles()) {
+    if (std::optional<core::Game> game = readGame(path, err)) {
+      games.push_back({std::move(*game), database});
+    } else {
+      failed = true;
+    }
+  }
+  core::SendJournal journal = loadedJournal(err);
+  send::OrdersIntake intake(std::move(games), journal);
+  for (size_t game = 0; game < intake.games().size(); ++game) {
+    const send::DropPass pass = send::takeDropFolder(intake, game);
+    for (const send::JudgedOrders& judged : pass.judged) {
+      report(judged, "incoming/", out, err);
+    }
+    for (const std::string& failure : pass.failures) err << "zelvaro: " << failure << "\n";
+    failed = failed || !pass.failures.empty();
+  }
+  return failed ? core::ExitFailed : core::ExitOk;
+}
+
+int runStatus(const core::CommandLine& commandLine, std::ostream& out, std::ostream& err) {
+  const core::SendJournal journal = loadedJournal(err);
+  bool unreadable = false;
+  bool someoneOut = false;
+  for (const std::string& path : commandLine.gameFiles()) {
+    const std::optional<core::Game> game = readGame(path, err);
+    if (!game) {
+      unreadable = true;
+      continue;
+    }
+    const std::string gameFile = core::journalGameFile(*game);
+    out << game->name << ", " << game->year << " (" << gameFile << ")\n";
+    std::vector<std::vector<std::string>> rows{{"Player", "Name", "Mailed", "Orders", "Time"}};
+    for (size_t slot = 0; slot < game->roster.size(); ++slot) {
+      const int player = static_cast<int>(slot) + 1;
+      if (!core::mailable(game->roster[slot].fields())) continue;
+      const core::MailedMark mailed =
+          core::mailedMark(journal.lastWord(gameFile, game->year, player));
+      const auto in = core::ordersIn(journal, gameFile, game->year, player);
+      const auto last = core::lastOrdersVerdict(journal, gameFile, game->year, player);
+      someoneOut = someoneOut || !in;
+      rows.push_back({std::to_string(player), game->roster[slot].name(), mailed.column,
+                      in ? "in" : (last ? "rejected" : "out"),
+                      in ? in->when() : (last ? last->when() : "")});
+    }
+    printTable(rows, out);
+  }
+  if (unreadable) return core::ExitFailed;
+  return someoneOut ? core::ExitOrdersOut : core::ExitOk;
+}
+
+}  // namespace zelvaro::app
