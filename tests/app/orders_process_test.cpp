@@ -14,13 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Orders of the demo game (its id, generation 0) as the game writes them: the file-hash block,
-// one order block, the end block.
+// Orders of the demo game, as its players' copies of the game write them.
 std::string demoOrders(int year, int number) {
-  return starsFile(
-      year, 1, number - 1,
-      std::string("\x11\x24", 2) + std::string(17, '\x5A') + std::string("\x02\x50\x07\0\0\0", 6),
-      0x5A1E7A0C);
+  return starsOrders(year, number, "orders", false, 0x5A1E7A0C);
 }
 
 TEST(OrdersProcess, DropFolderThenStatusTellsWhoIsIn) {

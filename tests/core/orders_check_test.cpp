@@ -9,23 +9,20 @@ namespace zelvaro::core {
 namespace {
 
 constexpr std::uint32_t kGame = 0x5C3A19E7;
-// After the header, as the smallest orders files the game writes (43 bytes): the file-hash
-// block (type 9, 17 bytes), one order block (type 20, 2 bytes) and the end block (type 0, 0).
-const std::string kOrderBlocks = std::string("\x11\x24", 2) + std::string(17, '\x5A') +
-                                 std::string("\x02\x50\x07\x00\x00\x00", 6);
 
-std::string withGeneration(std::string bytes, int generation, bool submitted = false) {
-  bytes[17] = static_cast<char>(generation << 5 | (submitted ? 1 : 0));
-  return bytes;
+std::string orders(int year, int number, std::uint32_t game = kGame) {
+  return test::starsOrders(year, number, "orders", false, game);
 }
 
-std::string orders(int year, int number, int generation = 5, std::uint32_t game = kGame) {
-  return withGeneration(test::starsFile(year, 1, number - 1, kOrderBlocks, game), generation);
+// Orders of this year made from a copy of the turn with another generation counter.
+std::string ordersOfGeneration(int generation) {
+  return test::starsHeader(2426, test::kOrders, 2, static_cast<std::uint8_t>(generation << 5),
+                           kGame) +
+         test::starsBlocks("orders", test::kOrders);
 }
 
-StarsFileHeader hostAt(int year, int generation = 5) {
-  return *parseStarsHeader(withGeneration(
-      test::starsFile(year, 2, 31, std::string("\x02\x00\x00\x00", 4), kGame), generation));
+StarsFileHeader hostAt(int year) {
+  return *parseStarsHeader(test::starsHost(year, "host", kGame));
 }
 
 OrdersJudgement judge(const std::string& bytes, std::optional<std::set<int>> senders = {{3}},
@@ -34,22 +31,22 @@ OrdersJudgement judge(const std::string& bytes, std::optional<std::set<int>> sen
 }
 
 TEST(StarsBlocks, ChainMustEndExactlyAtTheEnd) {
-  const std::string whole = orders(2426, 3);
-  ASSERT_EQ(whole.size(), 43u);
-  EXPECT_EQ(walkBlocks(whole).blocks, 4u);
+  const std::string whole = test::starsOrders(2426, 3, std::string(1500, 'o'));
+  EXPECT_EQ(walkBlocks(whole).blocks, 4u) << "header, two blocks, end";
   EXPECT_TRUE(walkBlocks(whole).whole);
-  for (size_t cut : {1, 2, 17, 18, 30, 41, 42}) {
+  for (size_t cut : {size_t{1}, size_t{2}, size_t{17}, size_t{18}, size_t{30}, size_t{1040},
+                     whole.size() - 2, whole.size() - 1}) {
     EXPECT_FALSE(walkBlocks(whole.substr(0, cut)).whole) << cut;
   }
   EXPECT_FALSE(walkBlocks(whole + std::string(2, '\0')).whole) << "bytes after the end block";
   EXPECT_TRUE(walkBlocks(whole + std::string(2, '\0')).ended);
   // A result file ends with a type 0 block of 2 bytes.
-  EXPECT_TRUE(walkBlocks(test::starsFile(2426, 3, 2, std::string("\x02\x00\x01\x00", 4))).whole);
+  EXPECT_TRUE(walkBlocks(test::starsTurn(2426, 3)).whole);
 }
 
 TEST(OrdersCheck, AcceptedWhateverTheSubmittedBit) {
   for (bool submitted : {false, true}) {
-    const OrdersJudgement judgement = judge(withGeneration(orders(2426, 3), 5, submitted));
+    const OrdersJudgement judgement = judge(test::starsOrders(2426, 3, "orders", submitted, kGame));
     EXPECT_EQ(judgement.verdict, OrdersVerdict::Accepted);
     EXPECT_EQ(judgement.word(), "accepted");
     EXPECT_EQ(judgement.player, 3);
@@ -65,8 +62,7 @@ TEST(OrdersCheck, DuplicateOnlyWhenByteIdentical) {
   const std::string bytes = orders(2426, 3);
   EXPECT_EQ(judge(bytes, {{3}}, bytes).verdict, OrdersVerdict::Duplicate);
   EXPECT_TRUE(judge(bytes, {{3}}, bytes).in());
-  std::string changed = bytes;
-  changed[25] = 'Q';
+  const std::string changed = test::starsOrders(2426, 3, "other orders", false, kGame);
   EXPECT_EQ(judge(changed, {{3}}, bytes).verdict, OrdersVerdict::Accepted);
 }
 
@@ -81,11 +77,11 @@ TEST(OrdersCheck, EachRejectionWithItsReason) {
   const std::vector<Case> cases = {
       {std::string(kOrdersFileLimit + 1, 'x'), {{3}}, OrdersVerdict::TooBig, "over 256 KiB"},
       {"PK\x03\x04 a zip", {{3}}, OrdersVerdict::NotStars, "not a Stars! file"},
-      {withGeneration(test::starsFile(2426, 3, 2, "\x02\x00\x01\x00", kGame), 5),
+      {test::starsTurn(2426, 3, "turn", kGame),
        {{3}},
        OrdersVerdict::NotOrders,
        "it is a turn file (.m), not an orders file: send the .x3 file"},
-      {orders(2426, 3, 5, 0x1234), {{3}}, OrdersVerdict::OtherGame, "another game (id 00001234"},
+      {orders(2426, 3, 0x1234), {{3}}, OrdersVerdict::OtherGame, "another game (id 00001234"},
       {whole, std::set<int>{}, OrdersVerdict::UnknownSender, "not an address of any player"},
       {orders(2425, 3),
        {{3}},
@@ -98,7 +94,7 @@ TEST(OrdersCheck, EachRejectionWithItsReason) {
        {{3}},
        OrdersVerdict::OldGeneration,
        "made from an older copy of this turn: open the newest .m3 and save your orders again"},
-      {whole.substr(0, 40), {{3}}, OrdersVerdict::CutShort, "cut short"},
+      {whole.substr(0, whole.size() - 1), {{3}}, OrdersVerdict::CutShort, "cut short"},
       {orders(2426, 4),
        {{3}},
        OrdersVerdict::OtherPlayer,

@@ -8,14 +8,9 @@
 namespace zelvaro::send {
 namespace {
 
-// Player 3's orders for 2426 of game 5c3a19e7, generation 5, as the game writes them (43 bytes).
+// Player 3's orders for 2426 of game 5c3a19e7 as the game writes them (28 bytes).
 std::string orders() {
-  std::string bytes = test::starsFile(
-      2426, 1, 2,
-      std::string("\x11\x24", 2) + std::string(17, '\x5A') + std::string("\x02\x50\x07\0\0\0", 6),
-      0x5C3A19E7);
-  bytes[17] = static_cast<char>(5 << 5);
-  return bytes;
+  return test::starsOrders(2426, 3, "orders", false, 0x5C3A19E7);
 }
 
 std::string base64(const std::string& bytes) {
@@ -82,7 +77,7 @@ TEST(MailParts, AttachmentsWhateverTheSenderDid) {
       "--_004_\r\nContent-Type: application/octet-stream; name=\"=?utf-8?B?b3Jpb24ueDQ=?=\"\r\n"
       "Content-Disposition: attachment; filename=\"=?utf-8?B?b3Jpb24ueDQ=?=\"\r\n"
       "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
-      "=10 J3J3=E7=19:\\;+=1A=00=02=00=01=A0=11$ZZZZZZZZZZZZZZZZZ=02P=07=00=00=00\r\n"
+      "=10 J3J3=E7=19:\\`*=1A=00=C2`=01=A0=06=18orders=00=00\r\n"
       "--_004_--\r\n";
   const MailParts ol = takeApart(outlook);
   EXPECT_EQ(ol.sender, "Bob@Example.COM");
@@ -92,8 +87,7 @@ TEST(MailParts, AttachmentsWhateverTheSenderDid) {
 
   // An old mail program: the file uuencoded inside the text, and once more as an x-uuencode part.
   const std::string uu =
-      "begin 644 "
-      "orion.x3\r\nK$\"!*,THSYQDZ7#LK&@`\"``&@$21:6EI:6EI:6EI:6EI:6EI:6@)0!P``````\r\n`\r\nend\r\n";
+      "begin 644 orion.x3\r\n<$\"!*,THSYQDZ7&`J&@#\"8`&@!AAO<F1E<G,`````\r\n`\r\nend\r\n";
   const MailParts inlined = takeApart(
       "From: carl@example.net\r\nSubject: turn\r\n\r\nMy orders:\r\n\r\n" + uu + "\r\nCarl\r\n");
   ASSERT_EQ(inlined.attachments.size(), 1u);

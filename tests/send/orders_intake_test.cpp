@@ -18,20 +18,10 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kOrion = 0x5C3A19E7;
 constexpr std::uint32_t kVega = 0x0B16D00D;
-const std::string kOrderBlocks =
-    std::string("\x11\x24", 2) + std::string(17, '\x5A') + std::string("\x02\x50\x07\0\0\0", 6);
 
-std::string stars(int year, int type, int player, std::uint32_t game, int generation,
-                  const std::string& rest) {
-  std::string bytes = test::starsFile(year, type, player, rest, game);
-  bytes[17] = static_cast<char>(generation << 5);
-  return bytes;
-}
-
-std::string orders(int number, std::uint32_t game = kOrion, char mark = '\x07') {
-  std::string blocks = kOrderBlocks;
-  blocks[23] = mark;
-  return stars(2426, 1, number - 1, game, 5, blocks);
+// Orders of player `number` for 2426; `payload` tells two sets of orders apart.
+std::string orders(int number, std::uint32_t game = kOrion, const std::string& payload = "orders") {
+  return test::starsOrders(2426, number, payload, false, game);
 }
 
 std::string mail(const std::string& from, const std::string& id, const std::string& name,
@@ -49,8 +39,7 @@ class OrdersIntakeTest : public testing::Test {
  protected:
   IntakeGame game(const std::string& folder, const std::string& name, std::uint32_t id) {
     fs::create_directories(dir.file(folder));
-    test::writeFile(dir.file(folder + "/" + name + ".hst"),
-                    stars(2426, 2, 31, id, 5, std::string("\x02\0\0\0", 4)));
+    test::writeFile(dir.file(folder + "/" + name + ".hst"), test::starsHost(2426, "host", id));
     IntakeGame game;
     game.game.name = name;
     game.game.filePath = dir.file(folder + "/" + name + ".zv");
@@ -79,7 +68,7 @@ TEST_F(OrdersIntakeTest, MailJudgedStoredJournaledAndNeverTwice) {
   EXPECT_EQ(test::readFile(dir.file("orion/orion.x1")), first);
 
   // Newer orders of the same year win; the earlier ones are kept beside the game file.
-  const std::string second = orders(1, kOrion, '\x09');
+  const std::string second = orders(1, kOrion, "second thoughts");
   EXPECT_EQ(intake.takeMessage(mail("ann@example.org", "<a2@x>", "o.x1", second)).verdict,
             MessageVerdict::Done);
   EXPECT_EQ(test::readFile(dir.file("orion/orion.x1")), second);
@@ -129,8 +118,8 @@ TEST_F(OrdersIntakeTest, DropFolderTakesEveryFileAndClearsItself) {
   test::writeFile(incoming + "/vega-carl.x3", orders(3, kVega));
   test::writeFile(incoming + "/notes.txt", "my orders are attached");
   test::writeFile(incoming + "/.upload.part", "half");
-  std::string cut = orders(2);
-  test::writeFile(incoming + "/bob.x2", cut.substr(0, 30));
+  const std::string cut = orders(2);
+  test::writeFile(incoming + "/bob.x2", cut.substr(0, cut.size() - 3));
 
   const DropPass pass = takeDropFolder(intake, 0, std::chrono::seconds(0));
   EXPECT_TRUE(pass.failures.empty());
