@@ -169,7 +169,7 @@ std::optional<OrdersEntry> parseOrdersLine(const std::string& line) {
 
 std::optional<JournalEntry> parseJournalLine(const std::string& line) {
   const std::vector<std::string> columns = split(line, '\t');
-  if (columns.size() < kColumns) return std::nullopt;
+  if (columns.size() < kColumns || columns[0] == kOrdersKind) return std::nullopt;
   const std::optional<int> year = number(columns[3]);
   const std::optional<int> player = number(columns[4]);
   if (!year || !player || columns[0].empty() || columns[8].empty()) return std::nullopt;
@@ -237,10 +237,11 @@ std::string SendJournal::load() {
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
-    if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
-      entries_.push_back(std::move(*entry));
-    } else if (std::optional<OrdersEntry> orders = parseOrdersLine(line)) {
+    // Orders lines first: their kind word is never a time, so no mailed line passes for one.
+    if (std::optional<OrdersEntry> orders = parseOrdersLine(line)) {
       orders_.push_back(std::move(*orders));
+    } else if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
+      entries_.push_back(std::move(*entry));
     } else {
       ++damaged_;
     }
