@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "core/stars_blocks.h"
+#include "core/stars_files.h"
+#include "core/text_file.h"
 
 namespace zelvaro::core {
 
@@ -122,6 +124,22 @@ OrdersJudgement judgeOrders(std::string_view bytes, const StarsFileHeader& turn,
   }
   return verdict(OrdersVerdict::Accepted,
                  "orders of player " + number + " for " + std::to_string(header->year));
+}
+
+std::string ownOrdersProblem(const std::string& ordersPath, const std::string& resultPath,
+                             int number) {
+  if (!fileExists(ordersPath) || !fileExists(resultPath)) return {};
+  try {
+    const std::optional<StarsFileHeader> turn =
+        parseStarsHeader(readFirstBytes(resultPath, StarsFileHeader::Size));
+    if (!turn) return {};
+    const OrdersJudgement judgement = judgeOrders(readFirstBytes(ordersPath, kOrdersFileLimit + 1),
+                                                  *turn, std::set<int>{number}, std::nullopt);
+    if (judgement.in()) return {};
+    return attachmentName(ordersPath) + ": " + judgement.reason;
+  } catch (const EInOutError& error) {
+    return error.what();
+  }
 }
 
 }  // namespace zelvaro::core

@@ -59,4 +59,10 @@ OrdersJudgement judgeOrders(std::string_view bytes, const StarsFileHeader& turn,
                             const std::optional<std::set<int>>& senders,
                             std::optional<std::string_view> stored);
 
+// The player's side, before his orders go: what is wrong with the orders file as the answer to
+// his result file (player `number`), in plain words; empty when nothing is, or when either file
+// is missing or the result file is no Stars! file (then there is nothing to go by).
+std::string ownOrdersProblem(const std::string& ordersPath, const std::string& resultPath,
+                             int number);
+
 }  // namespace zelvaro::core

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelvaro::platform {
@@ -22,6 +23,8 @@ struct Question {
   Button defaultButton = Button::Ok;
   MessageKind kind = MessageKind::Question;
   std::string caption;  // empty: the application's name
+  // Buttons that say what they do ("Send anyway") instead of their usual caption.
+  std::vector<std::pair<Button, std::string>> labels;
 };
 
 struct FileDialog {

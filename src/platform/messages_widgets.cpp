@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,13 +11,20 @@ namespace {
 
 QMessageBox::StandardButton toQt(Button button) {
   switch (button) {
-    case Button::Ok: return QMessageBox::Ok;
-    case Button::Cancel: return QMessageBox::Cancel;
-    case Button::Yes: return QMessageBox::Yes;
-    case Button::No: return QMessageBox::No;
-    case Button::Ignore: return QMessageBox::Ignore;
-    case Button::Abort: return QMessageBox::Abort;
-    case Button::Retry: return QMessageBox::Retry;
+    case Button::Ok:
+      return QMessageBox::Ok;
+    case Button::Cancel:
+      return QMessageBox::Cancel;
+    case Button::Yes:
+      return QMessageBox::Yes;
+    case Button::No:
+      return QMessageBox::No;
+    case Button::Ignore:
+      return QMessageBox::Ignore;
+    case Button::Abort:
+      return QMessageBox::Abort;
+    case Button::Retry:
+      return QMessageBox::Retry;
   }
   return QMessageBox::Ok;
 }
@@ -31,11 +39,16 @@ Button fromQt(int button, Button fallback) {
 
 QMessageBox::Icon icon(MessageKind kind) {
   switch (kind) {
-    case MessageKind::Plain: return QMessageBox::NoIcon;
-    case MessageKind::Information: return QMessageBox::Information;
-    case MessageKind::Warning: return QMessageBox::Warning;
-    case MessageKind::Error: return QMessageBox::Critical;
-    case MessageKind::Question: return QMessageBox::Question;
+    case MessageKind::Plain:
+      return QMessageBox::NoIcon;
+    case MessageKind::Information:
+      return QMessageBox::Information;
+    case MessageKind::Warning:
+      return QMessageBox::Warning;
+    case MessageKind::Error:
+      return QMessageBox::Critical;
+    case MessageKind::Question:
+      return QMessageBox::Question;
   }
   return QMessageBox::NoIcon;
 }
@@ -58,6 +71,11 @@ class WidgetMessages : public Messages {
     QMessageBox box(icon(question.kind), title(question.caption),
                     QString::fromStdString(question.text), buttons, QApplication::activeWindow());
     box.setDefaultButton(toQt(question.defaultButton));
+    for (const auto& [button, label] : question.labels) {
+      if (QAbstractButton* shown = box.button(toQt(button))) {
+        shown->setText(QString::fromStdString(label));
+      }
+    }
     // Closing the box with Escape or the title bar answers with Cancel where offered.
     const bool hasCancel = (buttons & QMessageBox::Cancel) != 0;
     int result = box.exec();
@@ -68,10 +86,9 @@ class WidgetMessages : public Messages {
   }
 
   std::optional<std::string> openFile(const FileDialog& dialog) override {
-    return result(QFileDialog::getOpenFileName(QApplication::activeWindow(),
-                                               QString::fromStdString(dialog.caption),
-                                               start(dialog),
-                                               QString::fromStdString(dialog.filter)));
+    return result(QFileDialog::getOpenFileName(
+        QApplication::activeWindow(), QString::fromStdString(dialog.caption), start(dialog),
+        QString::fromStdString(dialog.filter)));
   }
 
   std::optional<std::string> saveFile(const FileDialog& dialog) override {
@@ -97,6 +114,8 @@ class WidgetMessages : public Messages {
 
 }  // namespace
 
-std::unique_ptr<Messages> makeWidgetMessages() { return std::make_unique<WidgetMessages>(); }
+std::unique_ptr<Messages> makeWidgetMessages() {
+  return std::make_unique<WidgetMessages>();
+}
 
 }  // namespace zelvaro::platform

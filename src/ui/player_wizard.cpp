@@ -210,6 +210,14 @@ void PlayerWizard::okClick() {
     sync();
     return;
   }
+  if (const std::string problem = steps_.ordersProblem(); !problem.empty()) {
+    platform::Question question{problem + "\n\nThe host will refuse these orders.",
+                                {platform::Button::Ignore, platform::Button::Cancel},
+                                platform::Button::Cancel,
+                                platform::MessageKind::Warning};
+    question.labels = {{platform::Button::Ignore, "Send anyway"}};
+    if (platform::messages().ask(question) != platform::Button::Ignore) return;
+  }
   core::Game& game = host_.game();
   host_.clearGame();
   game.filePath.clear();

@@ -153,6 +153,13 @@ void WizardSteps::fillGame(core::Game& game) const {
   game.attachUniverse = false;
 }
 
+std::string WizardSteps::ordersProblem() const {
+  const int number = playerNumberOf(playerNumber_);
+  if (ordersFile_.empty() || number == 0) return {};
+  const std::string result = core::existingName(core::basePathOf(universe_) + "m" + playerNumber_);
+  return core::ownOrdersProblem(core::existingName(ordersFile_), result, number);
+}
+
 void WizardSteps::enable(std::initializer_list<WizardInput> inputs, bool on) {
   for (WizardInput input : inputs) enabled_[static_cast<int>(input)] = on;
 }

@@ -57,6 +57,9 @@ class WizardSteps {
   // mailing the orders file and the extra files to the host, the universe, the game name, a
   // subject and a line of body for the player's diary, neither result nor universe attached.
   void fillGame(core::Game& game) const;
+  // What is wrong with the orders file beside the player's result file, in plain words; empty
+  // when nothing is (or there is nothing to go by).
+  std::string ordersProblem() const;
 
   const std::string& universe() const { return universe_; }
   const std::string& playerNumber() const { return playerNumber_; }

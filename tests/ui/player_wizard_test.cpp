@@ -8,6 +8,7 @@
 
 #include "core/text_file.h"
 #include "dialog_test.h"
+#include "support/stars_turn.h"
 #include "support/temp_dir.h"
 #include "ui/extra_files_dialog.h"
 #include "wizard_host_fake.h"
@@ -240,6 +241,34 @@ TEST_F(PlayerWizardTest, APlayerWithoutAtPassesStepThreeByNameButNotOk) {
   EXPECT_EQ(bubble(), (Lines{"You sure know how to fuck up!", "Enter a VALID email address!"}));
   EXPECT_TRUE(wizard.isVisible());
   EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(PlayerWizardTest, OrdersMadeFromAnOlderTurnAreToldBeforeTheyGo) {
+  answerAll();
+  test::writeFile(dir.file("GAME.m3"), test::starsTurn(2426, 3));
+  test::writeFile(dir.file("GAME.x3"), test::starsOrders(2425, 3));
+  click(wizard, "ok");
+  EXPECT_EQ(recorded().texts(),
+            (Lines{"GAME.x3: these orders were made from last year's turn, and the game is at "
+                   "2426: open the newest .m3 and save your orders again\n\nThe host will "
+                   "refuse these orders."}));
+  EXPECT_TRUE(wizard.isVisible()) << "Cancel is the default";
+  EXPECT_TRUE(host.calls.empty());
+
+  recorded().answerNext(platform::Button::Ignore);
+  click(wizard, "ok");
+  EXPECT_FALSE(wizard.isVisible()) << "Send anyway";
+  EXPECT_FALSE(host.calls.empty());
+
+  // Orders that answer the turn go without a word.
+  open();
+  recorded().clear();
+  answerAll();
+  test::writeFile(dir.file("GAME.m3"), test::starsTurn(2426, 3));
+  test::writeFile(dir.file("GAME.x3"), test::starsOrders(2426, 3));
+  click(wizard, "ok");
+  EXPECT_TRUE(recorded().texts().empty());
+  EXPECT_FALSE(wizard.isVisible());
 }
 
 TEST_F(PlayerWizardTest, NotOkOpensEveryAnswerAgain) {
