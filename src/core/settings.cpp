@@ -99,11 +99,11 @@ std::string readOrComplain(const std::string& path, const std::string& key,
 }
 
 // The column widths with their keys: grid1.* for the players, grid2.* for the roster. A file
-// written before the roster had its Mailed column keeps that column's default.
+// written before the roster had its Mailed or Orders column keeps that column's default.
 template <typename SettingsValue>
 auto columnWidths(SettingsValue& settings) {
   using Width = decltype(&settings.playerColumns[0]);
-  return std::array<std::pair<const char*, Width>, 7>{{
+  return std::array<std::pair<const char*, Width>, 8>{{
       {"grid1.1", &settings.playerColumns[0]},
       {"grid1.2", &settings.playerColumns[1]},
       {"grid1.3", &settings.playerColumns[2]},
@@ -111,6 +111,7 @@ auto columnWidths(SettingsValue& settings) {
       {"grid2.2", &settings.rosterColumns[1]},
       {"grid2.3", &settings.rosterColumns[2]},
       {"grid2.4", &settings.rosterColumns[3]},
+      {"grid2.5", &settings.rosterColumns[4]},
   }};
 }
 

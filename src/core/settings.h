@@ -81,8 +81,8 @@ struct Settings {
   WindowGeometry window;
   std::array<int, 3> playerColumns{128, 128, 243};  // Name, Email, Note
   // Wide enough for the headers in a desktop font; together they still fit the roster at split 5.
-  std::array<int, 4> rosterColumns{40, 58, 140, 46};  // Send, Player#, Name, Mailed
-  int split = 5;                                      // tenths of the width for the left part
+  std::array<int, 5> rosterColumns{40, 58, 140, 46, 60};  // Send, Player#, Name, Mailed, Orders
+  int split = 5;                                          // tenths of the width for the left part
   // Where the SMTP monitor and the session log were last; none until they were first shown.
   std::optional<WindowGeometry> monitorWindow;
   std::optional<WindowGeometry> logWindow;

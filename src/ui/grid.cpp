@@ -70,17 +70,22 @@ void showRoster(Grid& grid, const core::Roster& roster) {
   }
 }
 
-void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks) {
+void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks,
+                const std::vector<core::OrdersMark>& orders) {
   for (int row = 0; row < grid.rowCount() && row < int(marks.size()); ++row) {
     grid.setCell(row, 3, marks[row].column);
     // An earlier year's mark is history, not this turn's news.
     if (marks[row].earlier) {
       grid.item(row, 3)->setForeground(grid.palette().brush(QPalette::Disabled, QPalette::Text));
     }
+    const core::OrdersMark ordersMark = row < int(orders.size()) ? orders[row] : core::OrdersMark{};
+    grid.setCell(row, 4, ordersMark.column);
+    std::string hint = marks[row].hint;
+    if (!ordersMark.hint.empty()) hint += (hint.empty() ? "" : "\n") + ordersMark.hint;
     // Rows the journal says nothing of keep the grid's own tooltip.
-    if (marks[row].hint.empty()) continue;
+    if (hint.empty()) continue;
     for (int column = 0; column < grid.columnCount(); ++column) {
-      grid.item(row, column)->setToolTip(QString::fromStdString(marks[row].hint));
+      grid.item(row, column)->setToolTip(QString::fromStdString(hint));
     }
   }
 }

@@ -11,6 +11,7 @@
 
 #include "core/contestor_entry.h"
 #include "core/mailed_mark.h"
+#include "core/orders_status.h"
 #include "core/player_database.h"
 
 namespace zelvaro::ui {
@@ -37,8 +38,9 @@ class Grid : public QTableWidget {
 // has extra attachments), a single blank row for an empty roster.
 void showRoster(Grid& grid, const core::Roster& roster);
 
-// The roster's Mailed column and the tooltips of the rows the journal has a word on.
-void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks);
+// The roster's Mailed and Orders columns, and the tooltips of the rows the journal has a word on.
+void showMailed(Grid& grid, const std::vector<core::MailedMark>& marks,
+                const std::vector<core::OrdersMark>& orders);
 
 // The database grid's rows as they stand, and filled from rows (one blank row when empty).
 std::vector<core::PlayerRow> playerRows(const Grid& grid);

@@ -105,10 +105,12 @@ void GridCommands::refreshRoster() {
   keepingSelection(contestors_, [this] {
     showRoster(contestors_, roster());
     std::vector<core::MailedMark> marks;
+    std::vector<core::OrdersMark> orders;
     for (size_t index = 0; index < roster().size(); ++index) {
       marks.push_back(host_.mailedMark(static_cast<int>(index) + 1));
+      orders.push_back(host_.ordersMark(static_cast<int>(index) + 1));
     }
-    showMailed(contestors_, marks);
+    showMailed(contestors_, marks, orders);
   });
 }
 

@@ -15,6 +15,7 @@
 
 #include "core/game.h"
 #include "core/mailed_mark.h"
+#include "core/orders_status.h"
 #include "ui/roster_mover.h"
 
 class QKeyEvent;
@@ -37,6 +38,8 @@ class GridHost {
   virtual int splitPosition() const = 0;  // for placing the mover
   // The journal's last word on player `number` for the game's year, for the Mailed column.
   virtual core::MailedMark mailedMark(int /*number*/) const { return {}; }
+  // What the journal says of his orders for the game's year, for the Orders column.
+  virtual core::OrdersMark ordersMark(int /*number*/) const { return {}; }
 };
 
 class GridCommands : public QObject, public RosterMoverTarget {

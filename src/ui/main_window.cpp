@@ -95,7 +95,7 @@ void MainWindow::buildControls() {
     bar->setTextVisible(false);
   }
   Label5 = named<QLabel>("Label5", panel, "Players in this game");
-  contestors_ = new Grid("contestors", {"Send", "Player#", "Name", "Mailed"}, panel);
+  contestors_ = new Grid("contestors", {"Send", "Player#", "Name", "Mailed", "Orders"}, panel);
   contestors_->setToolTip("Names in bold indicate extra fileattachments.");
   // The narrow Send and Player# columns show the start of their headers.
   contestors_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -205,7 +205,7 @@ void MainWindow::applyLayoutSettings() {
   for (int column = 0; column < 3; ++column) {
     players_->setColumnWidth(column, settings_.playerColumns[column]);
   }
-  for (int column = 0; column < 4; ++column) {
+  for (int column = 0; column < 5; ++column) {
     contestors_->setColumnWidth(column, settings_.rosterColumns[column]);
   }
   monitor_->setSavedGeometry(settings_.monitorWindow);
@@ -218,7 +218,7 @@ void MainWindow::takeLayoutSettings() {
   for (int column = 0; column < 3; ++column) {
     settings_.playerColumns[column] = players_->columnWidth(column);
   }
-  for (int column = 0; column < 4; ++column) {
+  for (int column = 0; column < 5; ++column) {
     settings_.rosterColumns[column] = contestors_->columnWidth(column);
   }
   settings_.progressMaximum = Prog->maximum();

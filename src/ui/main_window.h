@@ -196,6 +196,7 @@ class MainWindow : public QMainWindow,
   // WizardHost
   std::string databasePath() const override { return settings_.database; }
   core::MailedMark mailedMark(int number) const override;
+  core::OrdersMark ordersMark(int number) const override;
   void disableGameFileItems() override { enableGameFileItems(false); }
   void reloadRecentGames() override;
   void showGameFields() override { showGame(); }

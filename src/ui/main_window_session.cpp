@@ -56,6 +56,10 @@ core::MailedMark MainWindow::mailedMark(int number) const {
                           journal_.lastSentBefore(gameFile, game_.year, number));
 }
 
+core::OrdersMark MainWindow::ordersMark(int number) const {
+  return core::ordersMark(journal_, core::journalGameFile(game_), game_.year, number);
+}
+
 std::vector<std::string> MainWindow::sendFailures() const {
   return session_ ? session_->failures() : std::vector<std::string>{};
 }

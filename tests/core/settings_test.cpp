@@ -76,8 +76,8 @@ TEST_F(SettingsFile, NumbersAreFilteredAndSmallProgressMaximumIgnored) {
   EXPECT_EQ(settings.split, 7);
   EXPECT_EQ(settings.window.width, 800);
   EXPECT_EQ(settings.window.height, 445);
-  EXPECT_EQ(settings.rosterColumns, (std::array<int, 4>{40, 58, -40, 46}))
-      << "a file from before the Mailed column keeps its default";
+  EXPECT_EQ(settings.rosterColumns, (std::array<int, 5>{40, 58, -40, 46, 60}))
+      << "a file from before the Mailed and Orders columns keeps their defaults";
   WriteKey(path, "progmax", "1200");
   EXPECT_EQ(loadAll().progressMaximum, 1200);
 }
@@ -110,7 +110,7 @@ TEST_F(SettingsFile, FirstSaveAppendsItsKeysAndReadsBack) {
   Settings settings = loadAll();
   settings.window = {10, 20, 640, 480};
   settings.playerColumns = {1, 2, 3};
-  settings.rosterColumns = {4, 5, 6, 7};
+  settings.rosterColumns = {4, 5, 6, 7, 8};
   settings.split = 3;
   settings.progressMaximum = 310;
   settings.encoding = 2;

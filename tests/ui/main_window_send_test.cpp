@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "core/orders_status.h"
 #include "core/player_database.h"
 #include "core/send_journal.h"
 #include "core/turn_status.h"
@@ -481,6 +482,29 @@ TEST_F(MainWindowSendTest, ACopiedGameOffersItsOwnUniverseAndNamesFilesFromElsew
   EXPECT_NE(beforeSending.find("#3 Cid: " + dir.file("treaty.txt")), std::string::npos)
       << beforeSending;
   EXPECT_TRUE(server.transcript().empty());
+}
+
+TEST_F(MainWindowSendTest, TheRosterSaysWhoseOrdersAreIn) {
+  openGame();
+  auto& roster = window->contestors();
+  EXPECT_EQ(roster.cell(0, 4), "");
+  const core::Game& game = window->game();
+  core::SendJournal journal;
+  journal.append(core::OrdersEntry{"2026-12-08T14:02:11+01:00",
+                                   core::journalGameFile(game),
+                                   game.name,
+                                   game.year,
+                                   1,
+                                   "ann@example.org",
+                                   {"abc.x1", std::string(64, 'a')},
+                                   "<o1@example.org>",
+                                   "accepted",
+                                   "orders of player 1 for 2400"});
+  openThroughMenu(dir.file("abc.zv"));
+  EXPECT_EQ(roster.cell(0, 4), "in 14:02");
+  EXPECT_EQ(roster.item(0, 1)->toolTip().toStdString(),
+            "Orders accepted on 2026-12-08 14:02 from ann@example.org (abc.x1): orders of "
+            "player 1 for 2400");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "core/game_file.h"
+#include "core/orders_status.h"
 #include "core/player_database.h"
 #include "core/send_journal.h"
 #include "core/text_store.h"
@@ -71,6 +72,20 @@ ui::MainWindow* mainWindow(Stage& stage, int split) {
                                outcome,
                                "221 bye"};
       journal.append(entry);
+    }
+    // Alice's orders are in; Erik sent last year's.
+    for (const auto& [player, verdict] : {std::pair{1, "accepted"}, std::pair{5, "rejected"}}) {
+      journal.append(core::OrdersEntry{
+          player == 1 ? "2026-12-08T14:02:11+01:00" : "2026-12-08T15:40:27+01:00",
+          core::journalGameFile(window->game()),
+          window->game().name,
+          window->game().year,
+          player,
+          player == 1 ? "alice@example.org" : "erik@example.org",
+          {"andromeda.x" + std::to_string(player), std::string(64, 'a')},
+          "<c41d2e7b@example.org>",
+          verdict,
+          player == 1 ? "orders of player 1" : "these orders were made from last year's turn"});
     }
     window->openGameFile(folder + "/andromeda.zv");
     window->sortPlayers();
