@@ -4,6 +4,7 @@
 
 #include "core/contestor_entry.h"
 #include "core/errors.h"
+#include "core/orders_check.h"
 #include "core/stars_files.h"
 #include "core/text_file.h"
 #include "core/text_store.h"

@@ -41,7 +41,10 @@ TEST(StarsBlocks, ChainMustEndExactlyAtTheEnd) {
   EXPECT_FALSE(walkBlocks(whole + std::string(2, '\0')).whole) << "bytes after the end block";
   EXPECT_TRUE(walkBlocks(whole + std::string(2, '\0')).ended);
   // A result file ends with a type 0 block of 2 bytes.
-  EXPECT_TRUE(walkBlocks(test::starsTurn(2426, 3)).whole);
+  EXPECT_TRUE(walkBlocks(test::starsHeader(2426, test::kResult, 2, 0) +
+                         test::starsBlockHeader(6, 4) + "turn" + test::starsBlockHeader(0, 2) +
+                         std::string(2, '\0'))
+                  .whole);
 }
 
 TEST(OrdersCheck, AcceptedWhateverTheSubmittedBit) {
@@ -90,7 +93,7 @@ TEST(OrdersCheck, EachRejectionWithItsReason) {
        "your orders again"},
       {orders(2423, 3), {{3}}, OrdersVerdict::Late, "made from the turn of 2423"},
       {orders(2427, 3), {{3}}, OrdersVerdict::Ahead, "for 2427, and the game is only at 2426"},
-      {orders(2426, 3, 6),
+      {ordersOfGeneration(test::starsGeneration(2426) ^ 1),
        {{3}},
        OrdersVerdict::OldGeneration,
        "made from an older copy of this turn: open the newest .m3 and save your orders again"},

@@ -122,8 +122,8 @@ TEST_F(SettingsFile, FirstSaveAppendsItsKeysAndReadsBack) {
   expected.resize(7);
   for (const char* line :
        {"newsmtp,1", "top,20", "left,10", "height,480", "width,640", "grid1.1,1", "grid1.2,2",
-        "grid1.3,3", "grid2.1,4", "grid2.2,5", "grid2.3,6", "grid2.4,7", "split,3", "progmax,310",
-        "encoding,2", R"(history0,"Orion","/g/orion.zv")"}) {
+        "grid1.3,3", "grid2.1,4", "grid2.2,5", "grid2.3,6", "grid2.4,7", "grid2.5,8", "split,3",
+        "progmax,310", "encoding,2", R"(history0,"Orion","/g/orion.zv")"}) {
     expected.push_back(line);
   }
   for (int i = 1; i < 8; ++i) expected.push_back("history" + std::to_string(i) + R"(,"","")");

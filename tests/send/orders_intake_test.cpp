@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/sha256.h"
@@ -97,7 +98,7 @@ TEST_F(OrdersIntakeTest, MailJudgedStoredJournaledAndNeverTwice) {
   EXPECT_EQ(intake.takeMessage("From: ann@example.org\r\n\r\nWhen is the deadline?\r\n").verdict,
             MessageVerdict::Leave);
 
-  SendJournal again(journal.path());
+  core::SendJournal again(journal.path());
   again.load();
   ASSERT_EQ(again.orders().size(), 6u) << "one line per file judged, none for the repeat";
   const core::OrdersEntry& line = again.orders()[0];

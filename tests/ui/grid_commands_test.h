@@ -72,7 +72,7 @@ class GridCommandsTest : public DialogTest {
   FakeGridHost host{dir.file("database.txt")};
   QWidget window;
   ui::Grid players{"players", {"Name", "Email", "Note"}, &window};
-  ui::Grid contestors{"contestors", {"Send", "Player#", "Name", "Mailed"}, &window};
+  ui::Grid contestors{"contestors", {"Send", "Player#", "Name", "Mailed", "Orders"}, &window};
   ui::PlayerDetailsDialog details;
   ui::ExtraFilesDialog extraFiles;
   ui::GridCommands commands{host, players, contestors, details, extraFiles, &window};
