@@ -60,8 +60,8 @@ struct OrdersMailbox {
 struct WindowGeometry {
   int left = 197;
   int top = 107;
-  // Wide enough for the roster's names at the default split.
-  int width = 700;
+  // Wide enough for the roster's five columns, names whole, at the default split.
+  int width = 780;
   int height = 445;
   bool operator==(const WindowGeometry&) const = default;
 };
