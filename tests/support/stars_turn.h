@@ -61,7 +61,8 @@ inline std::string starsBlocks(const std::string& payload, int type) {
     const std::string data = payload.substr(at, 1023);
     bytes += starsBlockHeader(kinds[block % 6], data.size()) + data;
   }
-  return bytes + (type == kOrders ? starsBlockHeader(0, 0) : starsBlockHeader(0, 2) + "\0\0");
+  return bytes +
+         (type == kOrders ? starsBlockHeader(0, 0) : starsBlockHeader(0, 2) + std::string(2, '\0'));
 }
 
 // A file of a game's turn of `year` (orders, host or result file; player 0-based, 31 in the host

@@ -50,24 +50,32 @@ void addSettingsShots(std::vector<Shot>& shots) {
                      dialog->findChild<ui::SecurityGroup*>()->checkClick();
                      return dialog;
                    }});
-  shots.push_back(
-      {"settings-check-passed", [](Stage& stage) -> QWidget* {
-         // A throw-away server of Debian's aiosmtpd on a loopback port.
-         QProcess server;
-         server.start(QStringLiteral("python3"), {"-m", "aiosmtpd", "-n", "-l", "127.0.0.1:18025"});
-         server.waitForStarted();
-         QElapsedTimer started;
-         started.start();
-         while (started.elapsed() < 1500) {
-           QCoreApplication::processEvents();
-           QThread::msleep(20);
-         }
-         ui::SettingsDialog* dialog = settingsDialog(stage, false, "127.0.0.1:18025");
-         dialog->findChild<ui::SecurityGroup*>()->checkClick();
-         server.kill();
-         server.waitForFinished();
-         return dialog;
-       }});
+  shots.push_back({"settings-check-passed", [](Stage& stage) -> QWidget* {
+                     // A throw-away server of Debian's aiosmtpd on a loopback port (Debian's
+                     // Python: another on the PATH may lack it).
+                     QProcess server;
+                     server.start(QStringLiteral("/usr/bin/python3"),
+                                  {"-m", "aiosmtpd", "-n", "-l", "127.0.0.1:18025"});
+                     server.waitForStarted();
+                     QElapsedTimer started;
+                     started.start();
+                     while (started.elapsed() < 1500) {
+                       QCoreApplication::processEvents();
+                       QThread::msleep(20);
+                     }
+                     ui::SettingsDialog* dialog = settingsDialog(stage, false, "127.0.0.1:18025");
+                     auto* security = dialog->findChild<ui::SecurityGroup*>();
+                     security->checkClick();
+                     // The check runs on the loop: the server must outlive it.
+                     started.restart();
+                     while (security->checking() && started.elapsed() < 20000) {
+                       QCoreApplication::processEvents();
+                       QThread::msleep(20);
+                     }
+                     server.kill();
+                     server.waitForFinished();
+                     return dialog;
+                   }});
   shots.push_back({"settings-idle", [](Stage& stage) -> QWidget* {
                      ui::SettingsDialog* dialog = settingsDialog(stage, false);
                      dialog->Timer1Timer();    // as if left open for 70 s
