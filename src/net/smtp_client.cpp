@@ -403,10 +403,10 @@ void TCustomSmtpClient::StartCompound(TSmtpRequest request, TSmtpSteps steps) {
 
 void TCustomSmtpClient::RunSteps() {
   FResume = &TCustomSmtpClient::RunSteps;
-  static constexpr TSmtpStep kOrder[] = {TSmtpStep::Connect,  TSmtpStep::Ehlo,   TSmtpStep::Helo,
-                                         TSmtpStep::StartTls, TSmtpStep::Auth,   TSmtpStep::Vrfy,
-                                         TSmtpStep::MailFrom, TSmtpStep::RcptTo, TSmtpStep::Data,
-                                         TSmtpStep::Quit};
+  static constexpr TSmtpStep kOrder[] = {
+      TSmtpStep::Connect, TSmtpStep::Ehlo, TSmtpStep::Helo, TSmtpStep::StartTls,
+      TSmtpStep::Auth,    TSmtpStep::Vrfy, TSmtpStep::Rset, TSmtpStep::MailFrom,
+      TSmtpStep::RcptTo,  TSmtpStep::Data, TSmtpStep::Quit};
   for (TSmtpStep step : kOrder) {
     if (!(FSteps & stepBit(step))) continue;
     FStep = step;
@@ -467,8 +467,11 @@ void TCustomSmtpClient::Mail() {
   CheckReady();
   FRefused.clear();
   FTaken.clear();
-  StartCompound(
-      rqMail, stepBit(TSmtpStep::MailFrom) | stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data));
+  FResetInEnvelope = false;
+  TSmtpSteps steps =
+      stepBit(TSmtpStep::MailFrom) | stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data);
+  if (ResetBeforeMail) steps |= stepBit(TSmtpStep::Rset);
+  StartCompound(rqMail, steps);
 }
 
 // ---- connection ----
@@ -555,6 +558,11 @@ void TCustomSmtpClient::SecureConnectionUp() {
 void TCustomSmtpClient::SocketSessionClosed(int error) {
   FSessionUp = false;
   DoSessionClosed(error);
+  // Broken records say more than the lost connection: a TLS 1.3 server refuses a client without
+  // a certificate only after the handshake.
+  if (FSocket->SslBroken() != 0) FailSecurely(FSocket->SslBroken(), FSocket->SslErrorDetail());
+  // Nothing of the message went while the RSET leading it was unanswered.
+  if (!FAwaited.empty() && FAwaited.front().step == TSmtpStep::Rset) FRefusedBy = TSmtpStep::Rset;
   DoRequestDone(kErrorConnectionLost);
   if (FState != scReady && FState != scAborting) SetState(scReady);
 }
@@ -945,6 +953,10 @@ void TCustomSmtpClient::SendEnvelope() {
   FCursor = -1;
   FEnvelopeOutcome = 0;
   FEnvelopeRefusedBy = TSmtpStep::None;
+  if (FResetInEnvelope) {
+    FResetInEnvelope = false;
+    QueueCommand(TSmtpStep::Rset, "RSET", {250}, &TCustomSmtpClient::EnvelopeReplied);
+  }
   QueueCommand(TSmtpStep::MailFrom, MailFromLine(), {250}, &TCustomSmtpClient::EnvelopeReplied);
   for (const Recipient& recipient : FRecipients) {
     QueueCommand(TSmtpStep::RcptTo, recipient.line, {250, 251},
@@ -955,16 +967,17 @@ void TCustomSmtpClient::SendEnvelope() {
 }
 
 void TCustomSmtpClient::EnvelopeReplied() {
-  if (FStep == TSmtpStep::MailFrom) {
-    if (FOutcome != 0) {
+  if (FStep == TSmtpStep::Rset || FStep == TSmtpStep::MailFrom) {
+    // The first refusal is the one that counts: what follows a refused RSET says nothing new.
+    if (FOutcome != 0 && FEnvelopeRefusedBy == TSmtpStep::None) {
       FEnvelopeOutcome = FOutcome;
-      FEnvelopeRefusedBy = TSmtpStep::MailFrom;
+      FEnvelopeRefusedBy = FStep;
     }
     return;
   }
   ++FCursor;
-  // After a refused sender the recipients' refusals say nothing about them.
-  if (FEnvelopeRefusedBy == TSmtpStep::MailFrom) return;
+  // After a refused RSET or sender the recipients' refusals say nothing about them.
+  if (FEnvelopeRefusedBy != TSmtpStep::None) return;
   if (FOutcome == 0) {
     FTaken.push_back(FRecipients[static_cast<size_t>(FCursor)].address);
     return;
@@ -996,6 +1009,16 @@ void TCustomSmtpClient::AbandonedDataReplied() {
 
 void TCustomSmtpClient::Rset() {
   FStep = TSmtpStep::Rset;
+  const TSmtpSteps envelope =
+      stepBit(TSmtpStep::MailFrom) | stepBit(TSmtpStep::RcptTo) | stepBit(TSmtpStep::Data);
+  if (FCompound && FCapabilities.pipelining && (FSteps & envelope) == envelope &&
+      !RcptName.empty()) {
+    // RFC 2920 lets RSET lead the envelope's group: one round trip less per message.
+    CheckConnected();
+    FResetInEnvelope = true;
+    FSteps = TSmtpSteps(FSteps & ~stepBit(TSmtpStep::MailFrom));
+    return MailFrom();
+  }
   ExecCommand(rqRset, "RSET", {250}, nullptr);
 }
 

@@ -127,6 +127,9 @@ class TCustomSmtpClient {
   std::string HdrSubject;
   std::string CharSet = "iso-8859-1";
   int Tag = 0;
+  // Mail begins with RSET, for a further message on the connection: in the envelope's one write
+  // where the server pipelines, else on its own.
+  bool ResetBeforeMail = false;
   // The longest a reply of several lines may take, from its first line to its last.
   int ReplyTimeLimitMs = smtp_limits::kReplyTimeLimitMs;
 
@@ -150,7 +153,9 @@ class TCustomSmtpClient {
   // The recipients the server refused in the last message, in order.
   const std::vector<RefusedRecipient>& RefusedRecipients() const { return FRefused; }
   // The command whose refusal ended the last request (MailFrom: the sender was refused; RcptTo:
-  // no recipient was taken); None when no refusal of a command ended it.
+  // no recipient was taken; Rset: the RSET that began Mail was refused, or the connection was
+  // lost before it was answered, so nothing of the message went); None when no refusal of a
+  // command ended it.
   TSmtpStep RefusedBy() const { return FRefusedBy; }
   // The recipients the server took for the last message, in order.
   const std::vector<std::string>& AcceptedRecipients() const { return FTaken; }
@@ -345,6 +350,7 @@ class TCustomSmtpClient {
   std::deque<AwaitedReply> FAwaited;
   std::string FQueuedLines;
   TSmtpStep FRefusedBy = TSmtpStep::None;
+  bool FResetInEnvelope = false;  // the next envelope's write begins with RSET
   // The refusal of a pipelined MAIL FROM, or of every recipient, that ends the message.
   int FEnvelopeOutcome = 0;
   TSmtpStep FEnvelopeRefusedBy = TSmtpStep::None;

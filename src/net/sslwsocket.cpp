@@ -78,6 +78,13 @@ std::string libraryReason(const char* otherwise) {
   return reason != nullptr ? reason : otherwise;
 }
 
+// Called when the server asks for a certificate of ours: none is sent, but a refusal that follows
+// can then say why.
+int noteCertificateAsked(SSL*, void* asked) {
+  *static_cast<bool*>(asked) = true;
+  return 1;
+}
+
 }  // namespace
 
 struct TCustomSslWSocket::SslState {
@@ -90,6 +97,8 @@ struct TCustomSslWSocket::SslState {
   BIO* output = nullptr;  // records made, waiting for the connection
   bool handshaking = true;
   bool peerEnded = false;  // the layer below has reported the end of the stream
+  bool certificateAsked = false;
+  bool decrypted = false;  // a record of data has come since the handshake
   std::string plain;       // decrypted, not yet handed out
   std::string cipher;      // taken out of `output`, not yet taken by the connection
   // The names of a certificate refused for its name, kept while the chain is verified.
@@ -130,6 +139,7 @@ void TCustomSslWSocket::ResetFields() {
   TCustomSocksWSocket::ResetFields();
   ssl_.reset();
   summary_.clear();
+  broken_ = 0;
   SetSendBlockSize(TBuffer::kDefaultSize);
 }
 
@@ -175,6 +185,7 @@ void TCustomSslWSocket::BeginHandshake() {
   SSL_set_bio(s.ssl, s.input, s.output);
   SSL_set_app_data(s.ssl, &s.refusedNames);
   SSL_set_verify(s.ssl, SSL_VERIFY_PEER, rememberRefusedNames);
+  SSL_set_cert_cb(s.ssl, noteCertificateAsked, &s.certificateAsked);
   SSL_set_mode(s.ssl, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE);
   const std::string name = VerificationName();
   if (parseDottedAddress(name)) {
@@ -201,8 +212,8 @@ void TCustomSslWSocket::ContinueHandshake() {
   const int reason = SSL_get_error(s.ssl, result);
   if (reason == SSL_ERROR_WANT_READ || reason == SSL_ERROR_WANT_WRITE) {
     if (!s.peerEnded) return;
-    return HandshakeFailed(tlsHandshakeFailed,
-                           "the server closed the connection, host " + VerificationName());
+    return HandshakeFailed(tlsHandshakeFailed, FailureReason("the server closed the connection") +
+                                                   ", host " + VerificationName());
   }
   const long verified = SSL_get_verify_result(s.ssl);
   const std::string host = ", host " + VerificationName();
@@ -216,7 +227,14 @@ void TCustomSslWSocket::ContinueHandshake() {
     return HandshakeFailed(tlsCertificateNotTrusted,
                            X509_verify_cert_error_string(verified) + host);
   }
-  HandshakeFailed(tlsHandshakeFailed, libraryReason("no TLS from the server") + host);
+  HandshakeFailed(tlsHandshakeFailed, FailureReason("no TLS from the server") + host);
+}
+
+std::string TCustomSslWSocket::FailureReason(const char* otherwise) const {
+  if (ssl_ && ssl_->certificateAsked) {
+    return "the server demands a client certificate, which this program does not send";
+  }
+  return libraryReason(otherwise);
 }
 
 void TCustomSslWSocket::HandshakeSucceeded() {
@@ -231,7 +249,7 @@ void TCustomSslWSocket::HandshakeSucceeded() {
     X509_free(certificate);
   }
   // Records that came with the last handshake flight (a greeting) are read now.
-  if (!Decrypt()) return HandshakeFailed(tlsProtocolError, libraryReason("bad record"));
+  if (!Decrypt()) return HandshakeFailed(tlsProtocolError, errorDetail_);
   std::weak_ptr<char> alive = Alive();
   const TSocket handle = HSocket();
   ReportHandshake(0);
@@ -276,13 +294,19 @@ bool TCustomSslWSocket::Decrypt() {
     const int count = SSL_read(s.ssl, buffer, sizeof buffer);
     if (count > 0) {
       s.plain.append(buffer, static_cast<std::size_t>(count));
+      s.decrypted = true;
       continue;
     }
     FlushCipher();
     const int reason = SSL_get_error(s.ssl, count);
     if (reason == SSL_ERROR_ZERO_RETURN) s.peerEnded = true;
-    return reason == SSL_ERROR_WANT_READ || reason == SSL_ERROR_WANT_WRITE ||
-           reason == SSL_ERROR_ZERO_RETURN;
+    if (reason == SSL_ERROR_WANT_READ || reason == SSL_ERROR_WANT_WRITE ||
+        reason == SSL_ERROR_ZERO_RETURN) {
+      return true;
+    }
+    broken_ = tlsProtocolError;
+    errorDetail_ = FailureReason("bad record") + ", host " + VerificationName();
+    return false;
   }
 }
 
@@ -365,6 +389,12 @@ bool TCustomSslWSocket::HeldOutputSent() {
 
 void TCustomSslWSocket::PeerClosed() {
   TCustomSocksWSocket::PeerClosed();
+  if (ssl_ && !ssl_->handshaking && ssl_->certificateAsked && !ssl_->decrypted && broken_ == 0) {
+    // Asked for a certificate and closed before a word: a refusal of the missing certificate
+    // (TLS 1.3 judges it after the handshake), whether or not an alert came first.
+    broken_ = tlsProtocolError;
+    errorDetail_ = FailureReason("closed") + ", host " + VerificationName();
+  }
   if (!ssl_ || !ssl_->handshaking || HSocket() == INVALID_SOCKET) return;
   ssl_->peerEnded = true;
   ContinueHandshake();

@@ -40,6 +40,9 @@ class TCustomSslWSocket : public TCustomSocksWSocket {
   const std::string& SslSummary() const { return summary_; }
   // What the last failure found: the verification error or the library's reason, and the host.
   const std::string& SslErrorDetail() const { return errorDetail_; }
+  // tlsProtocolError once the records broke after the handshake (the detail says how; a TLS 1.3
+  // server refuses a missing client certificate only then), else 0.
+  int SslBroken() const { return broken_; }
 
   TSessionEvent OnSslHandshakeDone;
 
@@ -76,12 +79,15 @@ class TCustomSslWSocket : public TCustomSocksWSocket {
   // Encrypted bytes out to the layer below; true when none is left.
   bool FlushCipher();
   std::string VerificationName() const;
+  // The library's reason for a failure, in words where the operator can act on it.
+  std::string FailureReason(const char* otherwise) const;
 
   std::string hostName_;
   std::string caFile_;
   bool onConnect_ = false;
   std::string summary_;
   std::string errorDetail_;
+  int broken_ = 0;
   std::unique_ptr<SslState> ssl_;
 };
 

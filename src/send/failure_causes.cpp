@@ -58,6 +58,12 @@ FailureCause failureCause(int error, const std::string& reply, const std::string
                   "): check the server name, which must be the one the certificate names.");
     case net::tlsHandshakeFailed:
     case net::tlsProtocolError:
+      if (mentions(reply, "client certificate")) {
+        return stop(
+            "The server wants a certificate of yours (a client certificate), which this program "
+            "cannot send: use the provider's port for a password login instead (587 with "
+            "STARTTLS, or 465 with TLS).");
+      }
       return stop("TLS with " + host +
                   " failed: check that the port goes with the security (587 for STARTTLS, "
                   "465 for TLS).");

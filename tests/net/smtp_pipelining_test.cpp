@@ -35,12 +35,7 @@ class PipeliningTest : public ::testing::Test {
       more = number == 1;
       if (more) snprintf(line, static_cast<size_t>(maxLen), "Your turn.");
     };
-    server.line("220 scripted.test")
-        .expectLine()
-        .line("250-scripted.test")
-        .line("250-PIPELINING")
-        .line("250 AUTH PLAIN")
-        .reply("235 welcome");
+    server.greetWithLogin("PIPELINING");
   }
 
   // The envelope's four lines, all read before the first reply.
@@ -144,6 +139,43 @@ TEST_F(PipeliningTest, RefusedDataEndsTheMessageWithItsReply) {
   EXPECT_EQ(client.RefusedBy(), TSmtpStep::Data);
   EXPECT_EQ(run(&TCustomSmtpClient::Quit), (End{rqQuit, 0}));
   EXPECT_EQ(fromMail().size(), 10u) << "no message line after the refused DATA";
+}
+
+// A further message on the connection: RSET leads the envelope's write, and its reply is checked
+// first; a refused RSET sends nothing of the message and says so.
+TEST_F(PipeliningTest, RsetGoesInTheEnvelopesWriteAndIsCheckedFirst) {
+  client.ResetBeforeMail = true;
+  envelope()
+      .expectLine()
+      .line("250 2.0.0 Ok")
+      .line("250 sender ok")
+      .line("250 ok")
+      .line("250 ok")
+      .line("354 go ahead")
+      .expectData()
+      .line("250 queued")
+      .expectLine()
+      .expectLine()
+      .expectLine()
+      .expectLine()
+      .expectLine()
+      .line("421 4.4.2 idle too long")
+      .line("503 need MAIL")
+      .line("503 need MAIL")
+      .line("503 need MAIL")
+      .line("503 need RCPT")
+      .close();
+  ASSERT_EQ(run(&TCustomSmtpClient::Open), (End{rqOpen, 0}));
+  EXPECT_EQ(run(&TCustomSmtpClient::Mail), (End{rqMail, 0}));
+  EXPECT_EQ(run(&TCustomSmtpClient::Mail), (End{rqMail, 421}));
+  EXPECT_EQ(client.RefusedBy(), TSmtpStep::Rset);
+  EXPECT_TRUE(client.RefusedRecipients().empty());
+  ASSERT_TRUE(test::waitUntil([this] { return server.finished(); }));
+  const Lines& all = server.transcript();
+  const Lines second(std::find(all.begin(), all.end(), "S: 250 queued") + 1, all.end());
+  EXPECT_EQ(second, (Lines{"C: RSET", kEnvelope[0], kEnvelope[1], kEnvelope[2], kEnvelope[3],
+                           "S: 421 4.4.2 idle too long", "S: 503 need MAIL", "S: 503 need MAIL",
+                           "S: 503 need MAIL", "S: 503 need RCPT", "* closed by server"}));
 }
 
 // Without PIPELINING the sender's refusal is told apart as well.

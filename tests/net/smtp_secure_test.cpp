@@ -212,6 +212,26 @@ TEST(SecureRefusals, EndOpenBeforeAnythingIsMailed) {
   }
 }
 
+// TLS 1.3 refuses a client without a certificate only after the client's side of the handshake
+// has ended, as the first records arrive; TLS 1.2 within the handshake. Either says why.
+TEST(SecureRefusals, AServerDemandingAClientCertificateSaysSo) {
+  for (auto [version, error] : {std::pair{"1.3", tlsProtocolError}, {"1.2", tlsHandshakeFailed}}) {
+    SCOPED_TRACE(version);
+    std::vector<std::string> options = serverOptions("tls");
+    options.push_back(std::string("clientcert=") + version);
+    AiosmtpdServer server(options);
+    SecureClient secure(server.port(), TSmtpSecurity::Tls);
+    EXPECT_EQ(secure.open(), error) << ::testing::PrintToString(secure.monitor);
+    EXPECT_NE(secure.client.ErrorMessage().find(
+                  "the server demands a client certificate, which this program does not send, "
+                  "host localhost (TLS error #" +
+                  std::to_string(error) + ")"),
+              std::string::npos)
+        << secure.client.ErrorMessage() << ::testing::PrintToString(secure.monitor);
+    EXPECT_FALSE(secure.client.Connected());
+  }
+}
+
 TEST(StartTlsInjection, RepliesSentWithThe220AreThrownAway) {
   const test::TestCertificates& pki = certificates();
   test::ScriptedSmtpServer server;

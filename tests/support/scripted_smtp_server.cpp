@@ -98,6 +98,11 @@ ScriptedSmtpServer& ScriptedSmtpServer::greet() {
   return line("220 scripted.test ready").reply("250 scripted.test");
 }
 
+ScriptedSmtpServer& ScriptedSmtpServer::greetWithLogin(const std::string& capability) {
+  line("220 scripted.test").expectLine().line("250-scripted.test");
+  return line("250-" + capability).line("250 AUTH PLAIN").reply("235 welcome");
+}
+
 ScriptedSmtpServer& ScriptedSmtpServer::acceptEnvelope(int recipients) {
   greet().reply("250 sender ok");
   for (int i = 0; i < recipients; ++i) reply("250 recipient ok");

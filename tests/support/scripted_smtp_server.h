@@ -48,6 +48,8 @@ class ScriptedSmtpServer {
   // The usual replies: to the greeting and HELO; and to MAIL and one RCPT per recipient; and
   // to DATA with the message, QUIT, then the close.
   ScriptedSmtpServer& greet();
+  // The greeting, an EHLO reply announcing `capability` and AUTH PLAIN, and the login's 235.
+  ScriptedSmtpServer& greetWithLogin(const std::string& capability);
   ScriptedSmtpServer& acceptEnvelope(int recipients = 1);
   ScriptedSmtpServer& acceptMessage(int recipients = 1);
 
