@@ -212,6 +212,9 @@ class SendSession {
   // reusing_ while the entry at hand goes over it after an earlier one.
   bool sessionOpen_ = false;
   bool reusing_ = false;
+  // The entry at hand's RSET goes with its envelope (reusing_, and the connection fresh).
+  bool resetInMail_ = false;
+  std::chrono::steady_clock::time_point lastMailEnd_;
   core::ServerAddress server_;
   Outcome outcome_;
   std::chrono::steady_clock::time_point lastProgress_;

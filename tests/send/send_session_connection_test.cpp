@@ -81,5 +81,28 @@ TEST_F(SendSessionConnectionTest, ANewConnectionWhenTheServerEndsOne) {
   EXPECT_EQ(count("C: MAIL FROM:<host@example.org>"), 17) << "the 11th once more";
 }
 
+// Where the server pipelines, each further message's RSET goes in one write with its envelope: the
+// script reads all five lines before it answers any, so a session waiting for RSET's reply on its
+// own would stall here.
+TEST_F(SendSessionConnectionTest, ResetGoesWithTheEnvelopeWhereTheServerPipelines) {
+  host.settingsValue.account.user = "host";
+  host.settingsValue.account.passwordCommand = "printf pw";
+  server.greetWithLogin("PIPELINING");
+  for (int player = 1; player <= 16; ++player) {
+    for (int line = player == 1 ? 1 : 0; line < 4; ++line) server.expectLine();
+    if (player > 1) server.line("250 2.0.0 Ok");
+    server.line("250 sender ok")
+        .line("250 recipient ok")
+        .line("354 go ahead")
+        .expectData()
+        .line("250 queued as " + std::to_string(player));
+  }
+  server.reply("221 bye").close();
+  SendSession session(host, kTiming);
+  expectEveryoneMailed(session);
+  EXPECT_EQ(count("* connected"), 1);
+  EXPECT_EQ(count("C: RSET"), 15);
+}
+
 }  // namespace
 }  // namespace zelvaro::send
