@@ -7,6 +7,7 @@
 #include <iostream>
 #include <utility>
 
+#include "app/watch_schedule.h"
 #include "platform/application.h"
 #include "platform/file_lock.h"
 #include "platform/messages.h"
@@ -75,6 +76,14 @@ GameWatch::GameWatch(WatchOptions options, GameMailer& mailer)
     games_.push_back(std::move(game));
   }
   folders_.onChange = [this](const std::string& folder) { lookAfterChange(folder); };
+  if (options_.schedule != nullptr) {
+    options_.schedule->hooks().tell = [this](const std::string& path, const std::string& text) {
+      if (Game* game = gameAt(path)) tell(*game, text);
+    };
+    options_.schedule->hooks().lookAgain = [this](const std::string& path) {
+      if (Game* game = gameAt(path)) lookAgainAt(*game, Clock::now());
+    };
+  }
   previousMessages_ = platform::installMessages(std::make_unique<Messages>(*this));
 }
 
@@ -157,6 +166,8 @@ void GameWatch::act(Game& game, const core::TurnObservation& seen) {
   }
   const int year = seen.game.year;
   const std::string prefix = std::to_string(year) + ": ";
+  // Files the game program is still writing are no turn yet; its end brings a look.
+  if (options_.schedule != nullptr && options_.schedule->generating(game.path)) return;
   if (year != game.year) {
     game.year = year;
     game.failures.clear();  // a new turn gets every player tried again
@@ -165,6 +176,7 @@ void GameWatch::act(Game& game, const core::TurnObservation& seen) {
   const core::TurnDecision decision = core::decideTurn(
       withFailures(game, seen.players), game.changeSeen, Clock::now(), options_.rules);
   if (decision.lookAgainAt) lookAgainAt(game, *decision.lookAgainAt);
+  if (decision.action != Action::Send) followSchedule(game, seen);
   switch (decision.action) {
     case Action::Done:
       return sayState(game, prefix + "every player mailed");
@@ -219,6 +231,29 @@ void GameWatch::mail(Game& game, const core::TurnObservation& seen,
 void GameWatch::lookAfterSession(Game& game) {
   lookAfterMailing_.insert(&game);
   for (Game* waiting : std::exchange(lookAfterMailing_, {})) lookAgainAt(*waiting, Clock::now());
+}
+
+void GameWatch::followSchedule(Game& game, const core::TurnObservation& seen) {
+  if (options_.schedule == nullptr) return;
+  // Notices run the loop as a session does: other looks wait until they are out.
+  mailing_ = true;
+  std::optional<core::WatchTime> next;
+  try {
+    next = options_.schedule->look(game.path, seen);
+  } catch (...) {
+    mailing_ = false;
+    throw;
+  }
+  mailing_ = false;
+  if (next) lookAgainAt(game, *next);
+  for (Game* waiting : std::exchange(lookAfterMailing_, {})) lookAgainAt(*waiting, Clock::now());
+}
+
+GameWatch::Game* GameWatch::gameAt(const std::string& path) const {
+  for (const auto& game : games_) {
+    if (game->path == path) return game.get();
+  }
+  return nullptr;
 }
 
 void GameWatch::noteFailure(Game& game, int player, const std::string& reason) {

@@ -37,10 +37,14 @@ class GameMailer {
   virtual MailOutcome mail(const std::string& gameFile, const std::set<int>& players) = 0;
 };
 
+class ScheduleWatch;
+
 struct WatchOptions {
   std::vector<std::string> gameFiles;
   core::WatchRules rules;
   int rescanMs = 60000;
+  // Deadlines, reminders, generation and the status page; none: turns are only mailed.
+  ScheduleWatch* schedule = nullptr;
 };
 
 class GameWatch {
@@ -85,6 +89,9 @@ class GameWatch {
   void noteChange(Game& game, const core::TurnObservation& seen);
   void lookAgainAt(Game& game, core::WatchTime when);
   void lookAfterSession(Game& game);
+  // The schedule's turn once the game's turn needs no mailing now.
+  void followSchedule(Game& game, const core::TurnObservation& seen);
+  Game* gameAt(const std::string& path) const;
   std::vector<core::WatchedPlayer> withFailures(const Game& game,
                                                 std::vector<core::WatchedPlayer> players) const;
 

@@ -2,10 +2,12 @@
 #include <string>
 
 #include "app/watch.h"
+#include "app/watch_schedule.h"
 #include "core/settings.h"
 #include "platform/application.h"
 #include "platform/termination.h"
 #include "send/send_session.h"
+#include "send/session_log.h"
 #include "ui/main_window.h"
 
 namespace zelvaro::app {
@@ -41,6 +43,16 @@ class WindowMailer : public GameMailer {
     return outcome;
   }
 
+  // The generate command's output goes where a session's lines go: the log file, when the
+  // settings keep one.
+  void log(const std::vector<std::string>& lines) {
+    send::SessionLog log(*window_);
+    log.BeginLog();
+    for (const std::string& line : lines) log.LogLine(line);
+  }
+
+  const core::Settings& settings() { return window_->settings(); }
+
  private:
   std::unique_ptr<ui::MainWindow> window_;
 };
@@ -61,6 +73,12 @@ int runWatch(const core::CommandLine& commandLine, const std::string& settingsPa
   options.gameFiles = commandLine.gameFiles();
   options.rules.settle = std::chrono::seconds(commandLine.settleSeconds.value_or(30));
   options.rules.retryUnit = retryUnit();
+  ScheduleHooks hooks;
+  hooks.hostAddress = mailer.settings().email;
+  hooks.databasePath = mailer.settings().database;
+  hooks.log = [&mailer](const std::vector<std::string>& lines) { mailer.log(lines); };
+  ScheduleWatch schedule(hooks);
+  options.schedule = &schedule;
   GameWatch watch(options, mailer);
   platform::TerminationWatch termination([](int) { platform::Application::quit(core::ExitOk); });
   // From inside the loop: a signal during the first session must find a loop to end.

@@ -257,17 +257,32 @@ void writeGameRules(const std::string& path, const GameRules& rules) {
                       });
 }
 
-std::string withDeadlineWords(const std::string& text, const std::string& deadlineWords) {
+namespace {
+
+// Every "%" + `letter` (either case) in `text` made `value`.
+std::string withPlaceholder(const std::string& text, char letter, const std::string& value) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == 'D' || text[i + 1] == 'd')) {
-      out += deadlineWords;
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] | 0x20) == letter) {
+      out += value;
       ++i;
     } else {
       out += text[i];
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string withDeadlineWords(const std::string& text, const std::string& deadlineWords) {
+  return withPlaceholder(text, 'd', deadlineWords);
+}
+
+std::string generateCommandLine(const std::string& command, const std::string& hostFile) {
+  std::string quoted = "'";
+  for (char c : hostFile) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return withPlaceholder(command, 'h', quoted + "'");
 }
 
 }  // namespace zelvaro::core

@@ -66,4 +66,8 @@ void writeGameRules(const std::string& path, const GameRules& rules);
 // for the ordinary filling.
 std::string withDeadlineWords(const std::string& text, const std::string& deadlineWords);
 
+// The generate command with every %H (either case) made the host file's path, quoted for
+// /bin/sh, so a path with blanks or quotes stays one word and never becomes a command.
+std::string generateCommandLine(const std::string& command, const std::string& hostFile);
+
 }  // namespace zelvaro::core

@@ -23,6 +23,8 @@ namespace {
 constexpr size_t kColumns = 10;
 constexpr size_t kOrdersColumns = 11;
 constexpr const char* kOrdersKind = "orders";
+constexpr size_t kScheduleColumns = 10;
+constexpr const char* kScheduleKinds[] = {"reminder", "deadline", "generation"};
 
 // A tab, a line end, a backslash or the files' "|" inside a value would break the line's
 // shape, so they are written as backslash escapes.
@@ -119,6 +121,10 @@ std::string OrdersEntry::when() const {
   return whenOf(time);
 }
 
+std::string ScheduleEntry::when() const {
+  return whenOf(time);
+}
+
 std::string journalLine(const JournalEntry& entry) {
   std::string files;
   for (const JournalFile& file : entry.files) {
@@ -167,12 +173,46 @@ std::optional<OrdersEntry> parseOrdersLine(const std::string& line) {
                      unescaped(columns[10])};
 }
 
+std::string journalLine(const ScheduleEntry& entry) {
+  return tabbed({kScheduleKinds[static_cast<int>(entry.kind)], escaped(entry.time),
+                 escaped(entry.gameFile), escaped(entry.gameName), std::to_string(entry.year),
+                 std::to_string(entry.player), escaped(entry.detail), escaped(entry.recipients),
+                 escaped(entry.messageId), escaped(entry.outcome)});
+}
+
+std::optional<ScheduleEntry> parseScheduleLine(const std::string& line) {
+  const std::vector<std::string> columns = split(line, '\t');
+  if (columns.size() != kScheduleColumns) return std::nullopt;
+  int kind = 0;
+  while (kind < 3 && columns[0] != kScheduleKinds[kind]) ++kind;
+  const std::optional<int> year = number(columns[4]);
+  const std::optional<int> player = number(columns[5]);
+  if (kind == 3 || !year || !player || columns[1].empty() ||
+      columns[6].find('=') == std::string::npos || columns[9].empty()) {
+    return std::nullopt;
+  }
+  return ScheduleEntry{static_cast<ScheduleEntry::Kind>(kind),
+                       unescaped(columns[1]),
+                       unescaped(columns[2]),
+                       unescaped(columns[3]),
+                       *year,
+                       *player,
+                       unescaped(columns[6]),
+                       unescaped(columns[7]),
+                       unescaped(columns[8]),
+                       unescaped(columns[9])};
+}
+
 std::optional<JournalEntry> parseJournalLine(const std::string& line) {
   const std::vector<std::string> columns = split(line, '\t');
-  if (columns.size() < kColumns || columns[0] == kOrdersKind) return std::nullopt;
+  // A mailed line starts with its time; every other kind starts with its word.
+  if (columns.size() < kColumns || columns[0].empty() ||
+      !std::isdigit(static_cast<unsigned char>(columns[0][0]))) {
+    return std::nullopt;
+  }
   const std::optional<int> year = number(columns[3]);
   const std::optional<int> player = number(columns[4]);
-  if (!year || !player || columns[0].empty() || columns[8].empty()) return std::nullopt;
+  if (!year || !player || columns[8].empty()) return std::nullopt;
   JournalEntry entry{unescaped(columns[0]),
                      unescaped(columns[1]),
                      unescaped(columns[2]),
@@ -226,6 +266,7 @@ std::string SendJournal::load() {
   entries_.clear();
   damaged_ = 0;
   orders_.clear();
+  schedule_.clear();
   if (!fileExists(path_) && !std::filesystem::exists(path_)) return {};
   std::ifstream in(path_, std::ios::binary);
   // A device would be read for ever.
@@ -240,6 +281,8 @@ std::string SendJournal::load() {
     // Orders lines first: their kind word is never a time, so no mailed line passes for one.
     if (std::optional<OrdersEntry> orders = parseOrdersLine(line)) {
       orders_.push_back(std::move(*orders));
+    } else if (std::optional<ScheduleEntry> done = parseScheduleLine(line)) {
+      schedule_.push_back(std::move(*done));
     } else if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
       entries_.push_back(std::move(*entry));
     } else {
@@ -291,7 +334,7 @@ std::string SendJournal::setAsideDamaged() {
   int count = 0;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
-    if (parseJournalLine(line) || parseOrdersLine(line)) {
+    if (parseJournalLine(line) || parseOrdersLine(line) || parseScheduleLine(line)) {
       whole += line + "\n";
     } else {
       damaged += line + "\n";
@@ -335,6 +378,11 @@ void SendJournal::append(const JournalEntry& entry) {
 void SendJournal::append(const OrdersEntry& entry) {
   appendLine(journalLine(entry));
   orders_.push_back(entry);
+}
+
+void SendJournal::append(const ScheduleEntry& entry) {
+  appendLine(journalLine(entry));
+  schedule_.push_back(entry);
 }
 
 void SendJournal::appendLine(const std::string& line) {

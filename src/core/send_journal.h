@@ -57,9 +57,35 @@ struct OrdersEntry {
   std::string when() const;
 };
 
+// What the schedule did for a game's year. Its line starts with its kind word and its seventh
+// column is "key=value", never a file list, so a reader that knows only mailed lines leaves it
+// out, as it leaves out orders lines.
+struct ScheduleEntry {
+  enum class Kind { Reminder, Deadline, Generation };
+  Kind kind = Kind::Reminder;
+  std::string time;
+  std::string gameFile;
+  std::string gameName;
+  int year = 0;
+  int player = 0;  // Reminder: the player reminded; else 0
+  // Reminder: "hours=" and the reminder time; Deadline: "out=" and the players out;
+  // Generation: "command=" and the command run.
+  std::string detail;
+  std::string recipients;  // the addresses mailed, comma-separated; empty for a generation
+  std::string messageId;
+  // Reminder and Deadline: "sent" or "failed: " and why. Generation: "started", then "ok" or
+  // "failed: " and why (its exit status, the time limit, a signal).
+  std::string outcome;
+
+  bool sent() const { return outcome == "sent"; }
+  std::string when() const;
+};
+
 std::string journalLine(const JournalEntry& entry);
 std::string journalLine(const OrdersEntry& entry);
+std::string journalLine(const ScheduleEntry& entry);
 std::optional<OrdersEntry> parseOrdersLine(const std::string& line);
+std::optional<ScheduleEntry> parseScheduleLine(const std::string& line);
 // Nothing for a line that is not a whole journal line. Lines with more columns than these (of a
 // later kind or version) are whole; their further columns are not kept.
 std::optional<JournalEntry> parseJournalLine(const std::string& line);
@@ -92,10 +118,12 @@ class SendJournal {
   // Writes the line at the end of the file and flushes it to disk; throws EInOutError.
   void append(const JournalEntry& entry);
   void append(const OrdersEntry& entry);
+  void append(const ScheduleEntry& entry);
 
   const std::string& path() const { return path_; }
   const std::vector<JournalEntry>& entries() const { return entries_; }
   const std::vector<OrdersEntry>& orders() const { return orders_; }
+  const std::vector<ScheduleEntry>& schedule() const { return schedule_; }
   // The last "sent" line of this game, year and player with exactly these files.
   std::optional<JournalEntry> mailed(const std::string& gameFile, int year, int player,
                                      const std::vector<JournalFile>& files) const;
@@ -118,6 +146,7 @@ class SendJournal {
   std::string path_;
   std::vector<JournalEntry> entries_;
   std::vector<OrdersEntry> orders_;
+  std::vector<ScheduleEntry> schedule_;
   int damaged_ = 0;
 };
 

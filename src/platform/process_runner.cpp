@@ -38,13 +38,23 @@ struct Pipe {
   }
 };
 
-pid_t startShell(const std::string& command, Pipe& output, Pipe& errors) {
+pid_t startShell(const std::string& command, const std::string& folder, Pipe& output,
+                 Pipe& errors) {
+  // Only async-signal-safe calls after the fork: the caller may have other threads.
+  const char* text = command.c_str();
+  const char* where = folder.empty() ? nullptr : folder.c_str();
+  static constexpr char kNoFolder[] = "cannot enter the command's folder\n";
   const pid_t pid = fork();
   if (pid != 0) return pid;
   setpgid(0, 0);
   dup2(output.write, STDOUT_FILENO);
   dup2(errors.write, STDERR_FILENO);
-  execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+  if (where != nullptr && chdir(where) != 0) {
+    [[maybe_unused]] const ssize_t written =
+        ::write(STDERR_FILENO, kNoFolder, sizeof kNoFolder - 1);
+    _exit(126);
+  }
+  execl("/bin/sh", "sh", "-c", text, static_cast<char*>(nullptr));
   _exit(127);
 }
 
@@ -90,7 +100,7 @@ ProcessResult runProcess(const std::string& command, const ProcessOptions& optio
     }
     return result;
   }
-  const pid_t pid = startShell(command, output, errors);
+  const pid_t pid = startShell(command, options.workingDirectory, output, errors);
   output.closeWrite();
   errors.closeWrite();
   if (pid < 0) {
@@ -107,12 +117,14 @@ ProcessResult runProcess(const std::string& command, const ProcessOptions& optio
   bool outputOpen = true;
   bool errorsOpen = true;
   bool ended = false;
+  bool cancelled = false;
   for (;;) {
     ended = shellEnded(pid);
     // What the shell wrote before it ended is in the pipes by now.
     if (outputOpen) outputOpen = drain(output.read, result.output, options.maxOutput);
     if (errorsOpen) errorsOpen = drain(errors.read, result.errors, options.maxOutput);
-    if (ended || std::chrono::steady_clock::now() >= deadline) break;
+    cancelled = options.cancelled != nullptr && options.cancelled->load();
+    if (ended || cancelled || std::chrono::steady_clock::now() >= deadline) break;
     std::array<pollfd, 2> watched{
         {{outputOpen ? output.read : -1, POLLIN, 0}, {errorsOpen ? errors.read : -1, POLLIN, 0}}};
     // With both pipes at their end only the shell's exit is awaited, a slice at a time.
@@ -126,7 +138,7 @@ ProcessResult runProcess(const std::string& command, const ProcessOptions& optio
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (!ended) {
-    result.end = ProcessResult::End::TimedOut;
+    result.end = cancelled ? ProcessResult::End::Cancelled : ProcessResult::End::TimedOut;
   } else if (WIFSIGNALED(status)) {
     result.end = ProcessResult::End::Signalled;
     result.signal = WTERMSIG(status);

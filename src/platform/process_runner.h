@@ -5,6 +5,7 @@
 // later. Once the shell has ended, whatever it left running in its group is ended too, so a
 // background child that still holds the output never holds the caller.
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -19,10 +20,14 @@ struct ProcessOptions {
   std::size_t maxOutput = 64 * 1024;
   // Runs now and then until the command ends (to keep a window alive).
   std::function<void()> whileWaiting;
+  // The folder the command runs in; empty: the program's.
+  std::string workingDirectory;
+  // Looked at between slices: once true, the command's group is ended as at the time limit.
+  const std::atomic<bool>* cancelled = nullptr;
 };
 
 struct ProcessResult {
-  enum class End { Exited, Signalled, TimedOut, NotStarted };
+  enum class End { Exited, Signalled, TimedOut, Cancelled, NotStarted };
   End end = End::NotStarted;
   int exitStatus = 0;   // Exited
   int signal = 0;       // Signalled

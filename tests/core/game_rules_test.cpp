@@ -1,5 +1,8 @@
 #include "core/game_rules.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "core/status_page.h"
 #include "core/text_file.h"
 #include "core_test.h"
@@ -53,6 +56,16 @@ TEST_F(GameRulesTest, AValueNotUnderstoodKeepsItsDefaultAndSaysSo) {
   ASSERT_EQ(reading.problems.size(), 2u);
   EXPECT_NE(reading.problems[0].find("deadline \"tomorrow\""), std::string::npos);
   EXPECT_EQ(withDeadlineWords("Due %D, %d; %Y stays", "Friday"), "Due Friday, Friday; %Y stays");
+}
+
+TEST_F(GameRulesTest, TheHostFileIsOneShellWordWhateverItsName) {
+  const std::string host = dir.path() + "/it's $(touch " + dir.file("pwned") + ") a game.hst";
+  EXPECT_EQ(generateCommandLine("wine stars.exe -g %H && ls %h", "/a b/x.hst"),
+            "wine stars.exe -g '/a b/x.hst' && ls '/a b/x.hst'");
+  const std::string command = generateCommandLine("printf '%s' %H > " + dir.file("out"), host);
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(test::readFile(dir.file("out")), host);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("pwned")));
 }
 
 TEST_F(GameRulesTest, TheStatusPageEscapesNamesAndIsWrittenWhole) {
