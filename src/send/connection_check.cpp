@@ -1,14 +1,13 @@
 #include "send/connection_check.h"
 
-#include <chrono>
-#include <optional>
-#include <sstream>
+#include <cstdio>
 
 #include "platform/eventloop.h"
 #include "platform/socketerrors.h"
 #include "send/account_setup.h"
 #include "send/failure_causes.h"
 #include "send/smtp_cli.h"
+#include "send/smtp_requests.h"
 
 namespace zelvaro::send {
 
@@ -18,95 +17,6 @@ const char* const kTestBody[] = {
     "This is a test message from Zelvaro.",
     "",
     "It came through the server and login of your settings, so turns will too.",
-};
-
-// One request at a time, waited for with the event loop; a request that hears nothing for
-// too long is aborted.
-class CheckRun {
- public:
-  CheckRun(TSmtpCli& client, const CheckOptions& options) : client_(client), options_(options) {
-    client_.OnRequestDone = [this](net::TCustomSmtpClient&, net::TSmtpRequest,
-                                   std::uint16_t error) {
-      if (!error_) error_ = error;
-    };
-    client_.OnCommand = [this](net::TCustomSmtpClient&, const std::string& line) {
-      lastCommand_ = line.substr(0, line.find(' '));
-    };
-    client_.OnDisplay = [this](net::TCustomSmtpClient&, const std::string& line) {
-      lastProgress_ = std::chrono::steady_clock::now();
-      if (!greeting_ && line.rfind("< 2", 0) == 0) greeting_ = line.substr(2);
-      if (options_.onTrace) options_.onTrace(line);
-    };
-    guard_.setInterval(200);
-    guard_.onTick = [this] {
-      if (std::chrono::steady_clock::now() - lastProgress_ >=
-          std::chrono::milliseconds(options_.stallTimeoutMs)) {
-        if (!error_) stall_ = stallText();
-        client_.Abort();
-        if (!error_) error_ = platform::WSAETIMEDOUT;
-      }
-    };
-  }
-
-  // 0, or what the request ended with.
-  int run(void (net::TCustomSmtpClient::*request)()) {
-    error_.reset();
-    lastProgress_ = std::chrono::steady_clock::now();
-    guard_.setEnabled(true);
-    try {
-      (client_.*request)();
-    } catch (const std::exception&) {
-      error_ = platform::WSAEINVAL;
-    }
-    while (!error_ && !platform::applicationTerminating()) {
-      if (options_.cancelled && options_.cancelled()) {
-        cancelled_ = true;
-        client_.Abort();
-        error_ = platform::WSAEINTR;
-        break;
-      }
-      platform::waitMessage();
-    }
-    guard_.setEnabled(false);
-    return error_.value_or(platform::WSAEINTR);
-  }
-
-  const std::optional<std::string>& greeting() const { return greeting_; }
-  bool cancelled() const { return cancelled_; }
-  // The step that hung, when the last request ran out of time: "no answer to AUTH within 60 s".
-  const std::string& stall() const { return stall_; }
-
- private:
-  std::string stallText() const {
-    std::ostringstream text;
-    const net::TSmtpClientState state = client_.State();
-    if (state == net::scLookingUp || state == net::scConnecting) {
-      text << "no connection to " << client_.Host << ", port " << client_.Port;
-    } else if (lastCommand_.empty()) {
-      text << "no greeting from the server";
-    } else if (lastCommand_ == ".") {
-      text << "no answer to the end of the message";
-    } else {
-      text << "no answer to " << lastCommand_;
-    }
-    const int ms = options_.stallTimeoutMs;
-    if (ms % 1000 == 0) {
-      text << " within " << ms / 1000 << " s";
-    } else {
-      text << " within " << ms << " ms";
-    }
-    return text.str();
-  }
-
-  TSmtpCli& client_;
-  const CheckOptions& options_;
-  platform::Timer guard_;
-  std::optional<int> error_;
-  std::optional<std::string> greeting_;
-  std::string lastCommand_;
-  std::string stall_;
-  bool cancelled_ = false;
-  std::chrono::steady_clock::time_point lastProgress_;
 };
 
 std::string capabilityText(const net::SmtpCapabilities& capabilities) {
@@ -120,7 +30,7 @@ std::string capabilityText(const net::SmtpCapabilities& capabilities) {
 }
 
 void failed(CheckReport& report, const TSmtpCli& client, int error, const std::string& host,
-            const CheckRun& run) {
+            const SmtpRequests& run) {
   if (run.cancelled()) {
     report.lines.push_back("Cancelled before the check was over.");
     return;
@@ -166,7 +76,7 @@ CheckReport checkConnection(const core::Settings& settings, const CheckOptions& 
     report.lines.push_back(problem);
     return verdict(std::move(report), false);
   }
-  CheckRun run(client, options);
+  SmtpRequests run(client, {options.stallTimeoutMs, options.onTrace, options.cancelled});
   int error = run.run(&net::TCustomSmtpClient::Open);
   if (run.greeting()) report.lines.push_back("Greeting: " + *run.greeting());
   if (error == 0) {

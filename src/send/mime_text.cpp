@@ -157,4 +157,13 @@ std::string messageId(std::string_view returnAddress) {
   return "<" + unique + "@" + domain + ">";
 }
 
+std::string quotedDisplayName(std::string_view name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 }  // namespace zelvaro::send

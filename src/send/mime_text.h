@@ -46,6 +46,10 @@ std::string attachmentContentType(const std::string& path);
 // RFC 2231 `name*=UTF-8''...` with every other byte percent-encoded.
 std::string fileNameParameter(std::string_view name, std::string_view fileName);
 
+// An RFC 5322 quoted string for a display name: a mail reader takes `"The \"Host\""` for the
+// name The "Host".
+std::string quotedDisplayName(std::string_view name);
+
 // "<random@domain>" for a Message-ID, the domain taken from the return address.
 std::string messageId(std::string_view returnAddress);
 

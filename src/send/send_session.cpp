@@ -18,6 +18,7 @@
 #include "send/account_setup.h"
 #include "send/failure_causes.h"
 #include "send/message_hooks.h"
+#include "send/mime_text.h"
 #include "send/preview_files.h"
 #include "send/templates.h"
 
@@ -35,16 +36,6 @@ std::vector<std::string> typedLines(const std::string& text) {
     if (end == std::string::npos) return lines;
     begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
-}
-
-// An RFC 5322 quoted string: a mail reader takes `"The \"Host\""` for the name The "Host".
-std::string quotedDisplayName(const std::string& name) {
-  std::string quoted = "\"";
-  for (char c : name) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "\"";
 }
 
 // The bars follow a message as often as a person can see, not once per line: each setting
