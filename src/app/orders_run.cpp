@@ -8,7 +8,9 @@
 #include "core/mailed_mark.h"
 #include "core/orders_status.h"
 #include "core/player_database.h"
+#include "core/schedule_state.h"
 #include "core/settings.h"
+#include "core/status_page.h"
 #include "core/turn_check.h"
 #include "core/turn_status.h"
 #include "send/drop_folder.h"
@@ -77,6 +79,33 @@ void printTable(const std::vector<std::vector<std::string>>& rows, std::ostream&
   }
 }
 
+// The deadline and the time left, and the page when asked; false when the page failed.
+bool writeSchedule(const core::Game& game, const core::SendJournal& journal,
+                   const std::string& htmlFile, std::ostream& out, std::ostream& err) {
+  core::GameRules rules;
+  try {
+    const core::RulesReading reading = core::readGameRules(core::rulesPathFor(game.filePath));
+    rules = reading.rules;
+    for (const std::string& problem : reading.problems) err << "zelvaro: " << problem << "\n";
+  } catch (const std::exception& error) {
+    err << "zelvaro: " << error.what() << "\n";
+  }
+  const core::StatusPage page = core::statusPageOf(game, journal, rules, core::WatchClock::now());
+  if (!page.deadline.empty()) {
+    out << "Deadline: " << page.deadline << " (" << page.timeLeft << ")\n";
+  } else if (rules.deadline.kind != core::Deadline::Kind::None) {
+    out << "Deadline: " << core::deadlineText(rules.deadline) << ", from when the turn goes out\n";
+  }
+  if (htmlFile.empty()) return true;
+  try {
+    core::writeStatusPage(htmlFile, page);
+  } catch (const std::exception& error) {
+    err << "zelvaro: " << error.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int runFetchOrders(const core::CommandLine& commandLine, const std::string& settingsPath,
@@ -118,6 +147,7 @@ int runStatus(const core::CommandLine& commandLine, std::ostream& out, std::ostr
     }
     const std::string gameFile = core::journalGameFile(*game);
     out << game->name << ", " << game->year << " (" << gameFile << ")\n";
+    if (!writeSchedule(*game, journal, commandLine.statusHtml, out, err)) unreadable = true;
     std::vector<std::vector<std::string>> rows{{"Player", "Name", "Mailed", "Orders", "Time"}};
     for (size_t slot = 0; slot < game->roster.size(); ++slot) {
       const int player = static_cast<int>(slot) + 1;

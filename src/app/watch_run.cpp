@@ -77,6 +77,9 @@ int runWatch(const core::CommandLine& commandLine, const std::string& settingsPa
   hooks.hostAddress = mailer.settings().email;
   hooks.databasePath = mailer.settings().database;
   hooks.log = [&mailer](const std::vector<std::string>& lines) { mailer.log(lines); };
+  // One connection for the notices of a look; closed when the watch ends.
+  send::NoticeMailer notices(mailer.settings());
+  hooks.mail = [&notices](const send::Notice& notice) { return notices.send(notice); };
   ScheduleWatch schedule(hooks);
   options.schedule = &schedule;
   GameWatch watch(options, mailer);

@@ -163,14 +163,14 @@ void ScheduleWatch::remind(const core::GameRules& rules, const core::TurnObserva
   const std::string words = core::deadlineWords(deadline);
   for (int player : players) {
     send::TemplateValues values{seen.game.year, seen.game.name, send::playerNumberText(player)};
-    Notice notice{addressesOf(seen.game, player),
-                  send::FillTemplate(core::withDeadlineWords(rules.reminderSubject, words), values),
-                  {}};
+    send::Notice notice;
+    notice.subject =
+        send::FillTemplate(core::withDeadlineWords(rules.reminderSubject, words), values);
     for (const std::string& line : rules.reminderBody) {
       notice.body.push_back(send::FillTemplate(core::withDeadlineWords(line, words), values));
     }
     mailNotice(
-        notice,
+        addressesOf(seen.game, player), notice,
         entryFor(Kind::Reminder, seen.game, player, "hours=" + core::reminderHoursWord(hours)),
         journal);
   }
@@ -180,31 +180,48 @@ void ScheduleWatch::tellHostOfDeadline(const core::TurnObservation& seen,
                                        core::SendJournal& journal, const std::vector<int>& out,
                                        core::WatchTime deadline) {
   const core::Game& game = seen.game;
-  Notice notice{hooks_.hostAddress,
-                game.name + " " + std::to_string(game.year) + ": the deadline passed, " +
-                    std::to_string(out.size()) + " still out",
-                {"The deadline for " + game.name + ", year " + std::to_string(game.year) + " (" +
+  send::Notice notice;
+  notice.subject = game.name + " " + std::to_string(game.year) + ": the deadline passed, " +
+                   std::to_string(out.size()) + " still out";
+  notice.body = {"The deadline for " + game.name + ", year " + std::to_string(game.year) + " (" +
                      core::deadlineWords(deadline) + "), has passed.",
                  "", "Still out: " + playerList(game, out) + ".", "",
                  "When the rules say so, the next turn is generated without their orders; "
-                 "otherwise generate it when you are ready."}};
-  mailNotice(notice, entryFor(Kind::Deadline, game, 0, "out=" + numberList(out)), journal);
+                 "otherwise generate it when you are ready."};
+  mailNotice(hooks_.hostAddress, notice,
+             entryFor(Kind::Deadline, game, 0, "out=" + numberList(out)), journal);
 }
 
-void ScheduleWatch::mailNotice(const Notice& notice, core::ScheduleEntry entry,
-                               core::SendJournal& journal) {
+send::NoticeOutcome ScheduleWatch::mailEach(const std::string& addresses, send::Notice notice) {
+  send::NoticeOutcome any;
+  any.failure = "no address";
+  if (!hooks_.mail) {
+    any.failure = "no mail account";
+    return any;
+  }
+  std::string failures;
+  for (const std::string& address : send::recipientsOf(send::NormalizeAddressList(addresses))) {
+    if (address.empty()) continue;
+    notice.to = address;
+    const send::NoticeOutcome outcome = hooks_.mail(notice);
+    if (outcome.sent) {
+      any.sent = true;
+      any.messageId += (any.messageId.empty() ? "" : " ") + outcome.messageId;
+    } else {
+      failures += (failures.empty() ? "" : "; ") + address + ": " + outcome.failure;
+    }
+  }
+  if (!failures.empty()) any.failure = failures;
+  return any;
+}
+
+void ScheduleWatch::mailNotice(const std::string& addresses, const send::Notice& notice,
+                               core::ScheduleEntry entry, core::SendJournal& journal) {
   const std::string who =
       entry.player != 0 ? "Player #" + std::to_string(entry.player) : std::string("the host");
   const std::string what = entry.kind == Kind::Reminder ? "reminder" : "deadline notice";
-  NoticeOutcome outcome;
-  if (notice.to.empty()) {
-    outcome.failure = "no address";
-  } else if (hooks_.notices == nullptr) {
-    outcome.failure = "no mail account";
-  } else {
-    outcome = hooks_.notices->send(notice);
-  }
-  entry.recipients = notice.to;
+  const send::NoticeOutcome outcome = mailEach(addresses, notice);
+  entry.recipients = addresses;
   entry.messageId = outcome.messageId;
   entry.outcome = outcome.sent ? "sent" : "failed: " + outcome.failure;
   try {
@@ -283,12 +300,12 @@ void ScheduleWatch::generated(const std::string& gamePath, const core::ScheduleE
     hooks_.tell(gamePath, yearPrefix(started.year) + "generating the next turn failed (" + ended +
                               "); tried again after the next change to the game's files or a "
                               "restart");
-    Notice notice{
-        hooks_.hostAddress,
-        started.gameName + " " + std::to_string(started.year) + ": generating the next turn failed",
-        {"Zelvaro ran the generate command for " + started.gameName + ", year " +
-             std::to_string(started.year) + ", and it failed: " + ended + ".",
-         "", "Command: " + started.detail.substr(started.detail.find('=') + 1), ""}};
+    send::Notice notice;
+    notice.subject =
+        started.gameName + " " + std::to_string(started.year) + ": generating the next turn failed";
+    notice.body = {"Zelvaro ran the generate command for " + started.gameName + ", year " +
+                       std::to_string(started.year) + ", and it failed: " + ended + ".",
+                   "", "Command: " + started.detail.substr(started.detail.find('=') + 1), ""};
     const std::vector<std::string> errors = linesOf(result.errors);
     if (!errors.empty()) notice.body.push_back("What it said:");
     // The end of what it said is where the cause usually is.
@@ -298,13 +315,11 @@ void ScheduleWatch::generated(const std::string& gamePath, const core::ScheduleE
                        {"",
                         "It is tried again after your next change to the game's files, "
                         "or when Zelvaro starts again."});
-    if (!hooks_.hostAddress.empty() && hooks_.notices != nullptr) {
-      const NoticeOutcome outcome = hooks_.notices->send(notice);
-      if (!outcome.sent) {
-        hooks_.tell(gamePath, yearPrefix(started.year) +
-                                  "the message about it was not mailed: " + outcome.failure);
-      }
-    }
+    const send::NoticeOutcome outcome = mailEach(hooks_.hostAddress, notice);
+    hooks_.tell(gamePath,
+                yearPrefix(started.year) +
+                    (outcome.sent ? "the host was told by mail"
+                                  : "the host's message was not mailed: " + outcome.failure));
   }
   state.jobLock.reset();
   if (hooks_.lookAgain) hooks_.lookAgain(gamePath);

@@ -18,31 +18,13 @@
 #include "core/turn_observation.h"
 #include "platform/file_lock.h"
 #include "platform/process_job.h"
+#include "send/notice_mailer.h"
 
 namespace zelvaro::app {
 
-// One plain text message, no files.
-struct Notice {
-  std::string to;  // an address list as the roster holds one
-  std::string subject;
-  std::vector<std::string> body;
-};
-
-struct NoticeOutcome {
-  bool sent = false;
-  std::string messageId;
-  std::string failure;  // why not, in words
-};
-
-// Mails notices through the SMTP account; runs the loop while it waits, as a session does.
-class NoticeSender {
- public:
-  virtual ~NoticeSender() = default;
-  virtual NoticeOutcome send(const Notice& notice) = 0;
-};
-
 struct ScheduleHooks {
-  NoticeSender* notices = nullptr;
+  // Mails one notice through the account (send::NoticeMailer); runs the loop meanwhile.
+  std::function<send::NoticeOutcome(const send::Notice& notice)> mail;
   std::string hostAddress;  // the host's own address: the deadline and failure messages
   std::string databasePath;
   // The generate command's output, for the session log.
@@ -89,8 +71,11 @@ class ScheduleWatch {
                  const platform::ProcessResult& result);
   void writePage(Game& state, const std::string& gamePath, const core::TurnObservation& seen,
                  const core::GameRules& rules);
+  // Mails the notice to each address of the list; true when one of them took it.
+  send::NoticeOutcome mailEach(const std::string& addresses, send::Notice notice);
   // Mails the notice and journals the outcome in `entry`.
-  void mailNotice(const Notice& notice, core::ScheduleEntry entry, core::SendJournal& journal);
+  void mailNotice(const std::string& addresses, const send::Notice& notice,
+                  core::ScheduleEntry entry, core::SendJournal& journal);
   std::string addressesOf(const core::Game& game, int player) const;
 
   ScheduleHooks hooks_;

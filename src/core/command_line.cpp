@@ -77,6 +77,10 @@ void checkOrders(CommandLine& line) {
     refuse(line, "--fetch-orders needs the game files whose orders to take in");
   }
   if (line.status && line.paths.empty()) refuse(line, "--status needs the game files");
+  if (!line.statusHtml.empty() && !line.status) refuse(line, "--html goes with --status only");
+  if (!line.statusHtml.empty() && line.paths.size() > 1) {
+    refuse(line, "--html writes the page of one game: name one game file");
+  }
 }
 
 void addPath(CommandLine& line, const std::string& path) {
@@ -129,6 +133,12 @@ const std::vector<CommandLineSwitch>& commandLineSwitches() {
        "show whose orders are in for each game's year; exit status 0 when every selected "
        "player's are, 3 when someone's are not",
        [](CommandLine& line, const std::string&) { line.status = true; }},
+      {"--html", nullptr, "FILE",
+       "with --status: also write the game's status page (a static HTML page) to FILE",
+       [](CommandLine& line, const std::string& file) {
+         if (file.empty()) refuse(line, "--html needs a file name");
+         line.statusHtml = file;
+       }},
   };
   return switches;
 }

@@ -36,6 +36,8 @@ struct CommandLine {
   bool fetchOrders = false;
   // Who is in: a table of the games' players and their orders, for a shell or a script.
   bool status = false;
+  // With --status: the status page of the (one) game written to this file as well.
+  std::string statusHtml;
   // Why the command line cannot be used ("unknown option -x"); empty when it can.
   std::string usageError;
   // The paths in command-line order, exactly as given.

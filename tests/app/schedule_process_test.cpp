@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "program_run.h"
@@ -49,15 +50,14 @@ class ScheduleProcessTest : public testing::Test {
                   const std::string& when) {
     writeFile(game + ".rules",
               "deadline," + deadline + "\r\nreminders," + reminders + "\r\ngeneratewhen," + when +
-                  "\r\ngrace,0\r\ngeneratecommand,test ! -e fail && "
+                  "\r\ngrace,0\r\ngeneratecommand,echo run >> tries; test ! -e fail && "
                   "/usr/bin/python3 " ZELVARO_TESTS_DIR "/support/fake_stars_generate.py %H\r\n");
   }
 
   std::unique_ptr<RunningProgram> watch() {
     return std::make_unique<RunningProgram>(
         std::vector<std::string>{"--watch", game, "--settle", "1"}, home.path(),
-        std::map<std::string, std::string>{{"XDG_STATE_HOME", home.file("state")},
-                                           {"FAKE_GENERATE_LOG", home.file("generated")}});
+        std::map<std::string, std::string>{{"XDG_STATE_HOME", home.file("state")}});
   }
 
   // Orders as the players' copies of the game write them, taken in as cron would.
@@ -73,8 +73,8 @@ class ScheduleProcessTest : public testing::Test {
     ASSERT_EQ(fetch.status, 0) << fetch.err;
   }
 
-  int generations() const {
-    std::ifstream log(home.file("generated"));
+  int lines(const std::string& path) const {
+    std::ifstream log(path);
     int count = 0;
     for (std::string line; std::getline(log, line);) ++count;
     return count;
@@ -117,8 +117,53 @@ TEST_F(ScheduleProcessTest, WhenAllAreInTheNextTurnIsGeneratedAndMailedOnceAcros
   ASSERT_TRUE(eventually([&] { return said(*again, "nebula.zv: 2427: every player mailed\n"); }))
       << again->err();
   EXPECT_EQ(again->stop(SIGTERM, 10000), 0) << again->err();
-  EXPECT_EQ(generations(), 1);
+  EXPECT_EQ(lines(folder + "/tries"), 1);
   EXPECT_EQ(messages(), 8);
+
+  const ProgramRun status = runProgram({"--status", game, "--html", home.file("page.html")},
+                                       home.path(), {{"XDG_STATE_HOME", home.file("state")}});
+  EXPECT_EQ(status.status, 3) << status.err;
+  EXPECT_NE(status.out.find("\nDeadline: "), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find(" (59 minutes)\n"), std::string::npos) << status.out;
+  EXPECT_NE(readFile(home.file("page.html")).find("Last generation: "), std::string::npos);
+}
+
+TEST_F(ScheduleProcessTest, RemindersToThoseOutThenAtTheDeadlineAFailedGenerationSaidOnce) {
+  writeRules("after 0.002", "0.001", "deadline");
+  writeFile(folder + "/fail", "");
+  ordersIn({1});
+  auto run = watch();
+  ASSERT_TRUE(eventually([&] { return said(*run, "2426: generating the next turn failed (exit"); }))
+      << run->err();
+  ASSERT_TRUE(eventually([&] { return messages() == 10; })) << run->err();
+  std::multiset<std::string> reminded;
+  for (int message = 5; message <= 8; ++message) {
+    EXPECT_EQ(server->message(message, "subject")
+                  .rfind("Reminder: your orders for Nebula Cup 2426 "
+                         "are due ",
+                         0),
+              0u);
+    reminded.insert(server->message(message, "to"));
+  }
+  EXPECT_EQ(reminded, (std::multiset<std::string>{"kessa@example.com", "moor.kessa@example.org",
+                                                  "orrin@example.net", "tobbe@example.org"}))
+      << "each address of those still out, once";
+  EXPECT_EQ(server->message(9, "to"), "host@nebula.example");
+  EXPECT_NE(server->message(9, "text").find("Still out: Player #2 (Captain Orrin), Player #3"),
+            std::string::npos)
+      << server->message(9, "text");
+  EXPECT_EQ(server->message(10, "subject"), "Nebula Cup 2426: generating the next turn failed");
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  EXPECT_EQ(lines(folder + "/tries"), 1) << "not tried again before a change";
+  EXPECT_EQ(messages(), 10);
+
+  fs::remove(folder + "/fail");
+  writeFile(game, readFile(game));
+  ASSERT_TRUE(eventually([&] { return said(*run, "nebula.zv: 2427: mailed 4 of 4\n"); }))
+      << run->err();
+  EXPECT_EQ(lines(folder + "/tries"), 2);
+  EXPECT_EQ(messages(), 14);
+  EXPECT_EQ(run->stop(SIGTERM, 10000), 0) << run->err();
 }
 
 }  // namespace
