@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "core/errors.h"
 #include "core/version.h"
 #include "platform/folder_watch.h"
 #include "platform/messages.h"
@@ -321,9 +322,25 @@ void MainWindow::Preferences1Click() {
 }
 
 void MainWindow::Gamespecificoptions1Click() {
+  // The schedule lives in a file of its own beside the game file, which keeps its format.
+  const std::string rulesPath = core::rulesPathFor(game_.filePath);
+  core::RulesReading reading;
+  try {
+    reading = core::readGameRules(rulesPath);
+  } catch (const core::EInOutError& error) {
+    platform::showMessage(error.what());
+    return;
+  }
+  alias_->setRules(reading.rules);
   if (std::optional<std::string> alias = alias_->ask(game_.alias)) {
     game_.alias = *alias;
     setChanged();
+    if (alias_->rules() == reading.rules) return;
+    try {
+      core::writeGameRules(rulesPath, alias_->rules());
+    } catch (const core::EInOutError& error) {
+      platform::showMessage(error.what());
+    }
   }
 }
 

@@ -1,9 +1,12 @@
 // The Settings menu and the floating tools of the main window: global options through the
 // settings dialog's hooks, the game's alias, and the up/down mover on the roster.
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <filesystem>
 
+#include "core/game_rules.h"
 #include "core/player_database.h"
 #include "main_window_test.h"
 #include "support/stars_turn.h"
@@ -54,6 +57,17 @@ TEST_F(MainWindowTest, AConfirmedAliasMarksTheGameChanged) {
   answer(true, "The Host");
   EXPECT_EQ(window->game().alias, "The Host");
   EXPECT_TRUE(window->game().changed);
+  EXPECT_FALSE(std::filesystem::exists(core::rulesPathFor(window->game().filePath)))
+      << "an untouched schedule writes no file";
+
+  QTimer::singleShot(0, window.get(), [this] {
+    ui::AliasDialog& dialog = window->aliasDialog();
+    dialog.findChild<QLineEdit*>("DeadlineEdit")->setText("daily 20:00");
+    dialog.Button1Click();
+  });
+  trigger("Gamespecificoptions1");
+  const auto rules = core::readGameRules(core::rulesPathFor(window->game().filePath));
+  EXPECT_EQ(core::deadlineText(rules.rules.deadline), "daily 20:00");
 }
 
 TEST_F(MainWindowTest, TheMoverMovesTheSelectedEntryWithoutMarkingAChange) {

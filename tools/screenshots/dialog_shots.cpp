@@ -143,6 +143,12 @@ void addDialogShots(std::vector<Shot>& shots) {
   shots.push_back({"alias", [](Stage& stage) -> QWidget* {
                      auto* dialog = stage.keep<ui::AliasDialog>();
                      dialog->setAlias("The Galactic Host");
+                     core::GameRules rules;
+                     rules.deadline = *core::parseDeadline("daily 20:00");
+                     rules.generateCommand = "wine ~/stars/stars.exe -g %H";
+                     rules.graceMinutes = 30;
+                     rules.statusPage = "/var/www/html/nebula.html";
+                     dialog->setRules(rules);
                      return dialog;
                    }});
   shots.push_back({"extra-files", [](Stage& stage) -> QWidget* {
