@@ -519,8 +519,9 @@ void TCustomSmtpClient::SocketDnsLookupDone(int error) {
   } catch (const std::exception& e) {
     // An unusable port or a socket that cannot be made: the request ends with the reason
     // instead of the exception escaping into the event loop.
-    FLastResponse = std::string("500 ") + e.what();
-    FReplyCode = 500;
+    FLastResponse =
+        e.what() + std::string(" (Winsock error #") + std::to_string(kErrorInvalidArgument) + ")";
+    FReplyCode = kErrorInvalidArgument;
     EndRequest(kErrorInvalidArgument, FLastResponse);
     FSocket->Abort();
   }

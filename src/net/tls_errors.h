@@ -2,7 +2,7 @@
 
 // Failures that no server reply carries: TLS, a login the server offers no way to make, a
 // message or an address the server cannot take, a reply that cannot be read. They end Open the way socket errors do; the request's ErrorMessage() reads
-// "500 <text>: <detail> (TLS error #<n>)", the detail naming the verification error and the host
+// "<text>: <detail> (TLS error #<n>)", the detail naming the verification error and the host
 // where there is one.
 
 #include <string>

@@ -19,7 +19,7 @@ bool mentions(const std::string& reply, const std::string& word) {
   return std::search(reply.begin(), reply.end(), word.begin(), word.end(), same) != reply.end();
 }
 
-// "500 Server certificate not trusted: <detail> (TLS error #30002)" -> "<detail>".
+// "Server certificate not trusted: <detail> (TLS error #30002)" -> "<detail>".
 std::string tlsDetail(const std::string& reply) {
   const size_t begin = reply.find(": ");
   const size_t end = reply.rfind(" (TLS error");

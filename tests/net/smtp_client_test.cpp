@@ -514,6 +514,9 @@ TEST_F(SmtpClientTest, AnUnusablePortEndsTheRequestInsteadOfEscaping) {
   EXPECT_EQ(end, (End{rqOpen, 10022}));
   EXPECT_NE(client.ErrorMessage().find("no-such-service"), std::string::npos)
       << client.ErrorMessage();
+  // Our own failure in words with its number, never dressed up as a server's "500".
+  EXPECT_TRUE(client.ErrorMessage().ends_with(" (Winsock error #10022)")) << client.ErrorMessage();
+  EXPECT_NE(client.ErrorMessage().rfind("500", 0), 0u);
   EXPECT_EQ(client.State(), scReady);
 }
 
