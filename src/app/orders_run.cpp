@@ -13,8 +13,8 @@
 #include "core/status_page.h"
 #include "core/turn_check.h"
 #include "core/turn_status.h"
-#include "send/drop_folder.h"
 #include "send/orders_intake.h"
+#include "send/orders_pass.h"
 
 namespace zelvaro::app {
 
@@ -43,19 +43,6 @@ core::SendJournal loadedJournal(std::ostream& err) {
     err << "zelvaro: " << problem << "\n";
   }
   return journal;
-}
-
-void report(const send::JudgedOrders& judged, const std::string& from, std::ostream& out,
-            std::ostream& err) {
-  const std::string game = judged.game != nullptr ? judged.game->game.name + ": " : "";
-  if (!judged.failure.empty()) {
-    err << "zelvaro: " << game << judged.name << " from " << from
-        << " could not be judged: " << judged.failure << "\n";
-    return;
-  }
-  if (judged.judgedBefore) return;
-  out << game << judged.name << " from " << from << ": " << judged.verdict << ", " << judged.reason
-      << "\n";
 }
 
 std::string padded(const std::string& text, size_t width) {
@@ -124,14 +111,11 @@ int runFetchOrders(const core::CommandLine& commandLine, const std::string& sett
   }
   core::SendJournal journal = loadedJournal(err);
   send::OrdersIntake intake(std::move(games), journal);
-  for (size_t game = 0; game < intake.games().size(); ++game) {
-    const send::DropPass pass = send::takeDropFolder(intake, game);
-    for (const send::JudgedOrders& judged : pass.judged) {
-      report(judged, "incoming/", out, err);
-    }
-    for (const std::string& failure : pass.failures) err << "zelvaro: " << failure << "\n";
-    failed = failed || !pass.failures.empty();
-  }
+  send::OrdersPass pass(settings, intake, journal,
+                        {[&out](const std::string& line) { out << line << "\n"; },
+                         [&err](const std::string& line) { err << "zelvaro: " << line << "\n"; }});
+  if (!pass.takeMailbox()) failed = true;
+  if (!pass.takeDropFolders()) failed = true;
   return failed ? core::ExitFailed : core::ExitOk;
 }
 

@@ -241,6 +241,9 @@ RulesReading readGameRules(const std::string& path) {
   if (auto text = value("remindersubject")) rules.reminderSubject = *text;
   if (auto text = value("reminderbody")) rules.reminderBody = splitLines(*text);
   if (auto text = value("statuspage")) rules.statusPage = *text;
+  if (auto text = value("receiptsubject")) rules.receiptSubject = *text;
+  if (auto text = value("rejectsubject")) rules.rejectSubject = *text;
+  if (auto text = value("receiptbody")) rules.receiptBody = splitLines(*text);
   return reading;
 }
 
@@ -254,6 +257,9 @@ void writeGameRules(const std::string& path, const GameRules& rules) {
                           "remindersubject," + rules.reminderSubject,
                           "reminderbody," + joinedLines(rules.reminderBody),
                           "statuspage," + rules.statusPage,
+                          "receiptsubject," + rules.receiptSubject,
+                          "rejectsubject," + rules.rejectSubject,
+                          "receiptbody," + joinedLines(rules.receiptBody),
                       });
 }
 

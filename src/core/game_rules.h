@@ -45,6 +45,12 @@ struct GameRules {
       "Your orders for %G, year %Y, have not reached the host yet.", "They are due %D.", "",
       "This is an automatic reminder; if you sent them already, please send them again."};
   std::string statusPage;  // where the status page is written; empty: none
+  // The answer to each orders file a player mails in: %G, %Y and %P as in a turn's mail. The
+  // body comes first; the verdict, the file's SHA-256 and who is still out follow it.
+  std::string receiptSubject = "Orders received: %G %Y player %P";
+  std::string rejectSubject = "Orders NOT accepted: %G %Y player %P";
+  std::vector<std::string> receiptBody{"This is an automatic answer to the orders you sent for "
+                                       "%G, year %Y."};
   bool operator==(const GameRules&) const = default;
 };
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <ctime>
@@ -25,6 +26,8 @@ constexpr size_t kOrdersColumns = 11;
 constexpr const char* kOrdersKind = "orders";
 constexpr size_t kScheduleColumns = 10;
 constexpr const char* kScheduleKinds[] = {"reminder", "deadline", "generation"};
+constexpr size_t kReceiptColumns = 9;
+constexpr const char* kReceiptKind = "receipt";
 
 // A tab, a line end, a backslash or the files' "|" inside a value would break the line's
 // shape, so they are written as backslash escapes.
@@ -203,6 +206,30 @@ std::optional<ScheduleEntry> parseScheduleLine(const std::string& line) {
                        unescaped(columns[9])};
 }
 
+std::string journalLine(const ReceiptEntry& entry) {
+  return tabbed({kReceiptKind, escaped(entry.time), escaped(entry.gameFile),
+                 std::to_string(entry.year), std::to_string(entry.player), escaped(entry.address),
+                 entry.sha256, escaped(entry.messageId), escaped(entry.outcome)});
+}
+
+std::optional<ReceiptEntry> parseReceiptLine(const std::string& line) {
+  const std::vector<std::string> columns = split(line, '\t');
+  if (columns.size() != kReceiptColumns || columns[0] != kReceiptKind) return std::nullopt;
+  const std::optional<int> year = number(columns[3]);
+  const std::optional<int> player = number(columns[4]);
+  if (!year || !player || columns[1].empty() || columns[6].size() != 64 || columns[8].empty()) {
+    return std::nullopt;
+  }
+  return ReceiptEntry{unescaped(columns[1]),
+                      unescaped(columns[2]),
+                      *year,
+                      *player,
+                      unescaped(columns[5]),
+                      columns[6],
+                      unescaped(columns[7]),
+                      unescaped(columns[8])};
+}
+
 std::optional<JournalEntry> parseJournalLine(const std::string& line) {
   const std::vector<std::string> columns = split(line, '\t');
   // A mailed line starts with its time; every other kind starts with its word.
@@ -267,6 +294,7 @@ std::string SendJournal::load() {
   damaged_ = 0;
   orders_.clear();
   schedule_.clear();
+  receipts_.clear();
   if (!fileExists(path_) && !std::filesystem::exists(path_)) return {};
   std::ifstream in(path_, std::ios::binary);
   // A device would be read for ever.
@@ -283,6 +311,8 @@ std::string SendJournal::load() {
       orders_.push_back(std::move(*orders));
     } else if (std::optional<ScheduleEntry> done = parseScheduleLine(line)) {
       schedule_.push_back(std::move(*done));
+    } else if (std::optional<ReceiptEntry> receipt = parseReceiptLine(line)) {
+      receipts_.push_back(std::move(*receipt));
     } else if (std::optional<JournalEntry> entry = parseJournalLine(line)) {
       entries_.push_back(std::move(*entry));
     } else {
@@ -334,7 +364,8 @@ std::string SendJournal::setAsideDamaged() {
   int count = 0;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
-    if (parseJournalLine(line) || parseOrdersLine(line) || parseScheduleLine(line)) {
+    if (parseJournalLine(line) || parseOrdersLine(line) || parseScheduleLine(line) ||
+        parseReceiptLine(line)) {
       whole += line + "\n";
     } else {
       damaged += line + "\n";
@@ -383,6 +414,19 @@ void SendJournal::append(const OrdersEntry& entry) {
 void SendJournal::append(const ScheduleEntry& entry) {
   appendLine(journalLine(entry));
   schedule_.push_back(entry);
+}
+
+void SendJournal::append(const ReceiptEntry& entry) {
+  appendLine(journalLine(entry));
+  receipts_.push_back(entry);
+}
+
+bool SendJournal::receiptSent(const std::string& gameFile, const std::string& messageId,
+                              const std::string& sha256) const {
+  return std::any_of(receipts_.begin(), receipts_.end(), [&](const ReceiptEntry& receipt) {
+    return receipt.sent() && receipt.gameFile == gameFile && receipt.messageId == messageId &&
+           receipt.sha256 == sha256;
+  });
 }
 
 void SendJournal::appendLine(const std::string& line) {

@@ -81,11 +81,29 @@ struct ScheduleEntry {
   std::string when() const;
 };
 
+// Whether the receipt for an orders file of a message went back to its sender. Its line
+// starts with the word "receipt", so that a rerun over the same message never mails it twice.
+struct ReceiptEntry {
+  std::string time;
+  std::string gameFile;
+  int year = 0;
+  int player = 0;
+  std::string address;    // where it went
+  std::string sha256;     // of the orders file it answers
+  std::string messageId;  // of the message it answers
+  std::string outcome;    // "sent", or "failed: " and why
+
+  bool sent() const { return outcome == "sent"; }
+};
+
 std::string journalLine(const JournalEntry& entry);
 std::string journalLine(const OrdersEntry& entry);
 std::string journalLine(const ScheduleEntry& entry);
 std::optional<OrdersEntry> parseOrdersLine(const std::string& line);
 std::optional<ScheduleEntry> parseScheduleLine(const std::string& line);
+std::string journalLine(const ReceiptEntry& entry);
+std::optional<OrdersEntry> parseOrdersLine(const std::string& line);
+std::optional<ReceiptEntry> parseReceiptLine(const std::string& line);
 // Nothing for a line that is not a whole journal line. Lines with more columns than these (of a
 // later kind or version) are whole; their further columns are not kept.
 std::optional<JournalEntry> parseJournalLine(const std::string& line);
@@ -119,11 +137,16 @@ class SendJournal {
   void append(const JournalEntry& entry);
   void append(const OrdersEntry& entry);
   void append(const ScheduleEntry& entry);
+  void append(const ReceiptEntry& entry);
 
   const std::string& path() const { return path_; }
   const std::vector<JournalEntry>& entries() const { return entries_; }
   const std::vector<OrdersEntry>& orders() const { return orders_; }
   const std::vector<ScheduleEntry>& schedule() const { return schedule_; }
+  const std::vector<ReceiptEntry>& receipts() const { return receipts_; }
+  // A receipt for this orders file of this message went out.
+  bool receiptSent(const std::string& gameFile, const std::string& messageId,
+                   const std::string& sha256) const;
   // The last "sent" line of this game, year and player with exactly these files.
   std::optional<JournalEntry> mailed(const std::string& gameFile, int year, int player,
                                      const std::vector<JournalFile>& files) const;
@@ -147,6 +170,7 @@ class SendJournal {
   std::vector<JournalEntry> entries_;
   std::vector<OrdersEntry> orders_;
   std::vector<ScheduleEntry> schedule_;
+  std::vector<ReceiptEntry> receipts_;
   int damaged_ = 0;
 };
 

@@ -42,6 +42,8 @@ TEST_F(GameRulesTest, AFileRoundTripsAndAMissingOneGivesTheDefaults) {
   rules.graceMinutes = 15;
   rules.reminderBody = {"Line one with a \\ backslash", "", "%G due %D"};
   rules.statusPage = dir.file("status.html");
+  rules.rejectSubject = "Bounced, %P";
+  rules.receiptBody = {"Thanks, %P."};
   writeGameRules(path, rules);
   RulesReading back = readGameRules(path);
   EXPECT_EQ(back.rules, rules);

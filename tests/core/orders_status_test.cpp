@@ -66,10 +66,29 @@ TEST_F(OrdersStatus, OrdersLinesLiveBesideMailedLines) {
                               "sent",
                               "250 OK"});
   journal.append(line);
+  const ReceiptEntry receipt{"2026-12-08T14:02:12+01:00",
+                             "/g/orion.zv",
+                             2426,
+                             2,
+                             "bob@example.org",
+                             std::string(64, 'c'),
+                             "<m1@example.org>",
+                             "failed: 421 4.7.0 Try\tlater"};
+  EXPECT_FALSE(parseJournalLine(journalLine(receipt)));
+  EXPECT_FALSE(parseOrdersLine(journalLine(receipt)));
+  journal.append(receipt);
   SendJournal again(journal.path());
   EXPECT_EQ(again.load(), "") << "nothing damaged";
   EXPECT_EQ(again.entries().size(), 1u);
   ASSERT_EQ(again.orders().size(), 1u);
+  ASSERT_EQ(again.receipts().size(), 1u);
+  EXPECT_EQ(journalLine(again.receipts()[0]), journalLine(receipt));
+  EXPECT_FALSE(again.receiptSent("/g/orion.zv", "<m1@example.org>", std::string(64, 'c')))
+      << "a receipt that failed may go on the next pass";
+  again.append(ReceiptEntry{receipt.time, receipt.gameFile, 2426, 2, receipt.address,
+                            receipt.sha256, receipt.messageId, "sent"});
+  EXPECT_TRUE(again.receiptSent("/g/orion.zv", "<m1@example.org>", std::string(64, 'c')));
+  EXPECT_FALSE(again.receiptSent("/g/orion.zv", "<m2@example.org>", std::string(64, 'c')));
   EXPECT_TRUE(again.lastWord("/g/orion.zv", 2426, 2)->sent()) << "the mailed view unchanged";
 }
 
