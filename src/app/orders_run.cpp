@@ -20,21 +20,27 @@ namespace zelvaro::app {
 
 namespace {
 
-// The game as its file has it now; nothing, with the reason on `err`, when it cannot be read.
-std::optional<core::Game> readGame(const std::string& path, std::ostream& err) {
+// The game as its file has it now; nothing, with the reason through `problem`, when it cannot
+// be read.
+std::optional<core::Game> readGame(const std::string& path,
+                                   const std::function<void(const std::string&)>& problem) {
   core::Game game;
   game.filePath = path;
   core::StarsHeader header;
   try {
     if (!core::readGameFile(game, header)) {
-      err << "zelvaro: There is no game file " << path << "\n";
+      problem("There is no game file " + path);
       return std::nullopt;
     }
   } catch (const std::exception& error) {
-    err << "zelvaro: " << error.what() << "\n";
+    problem(error.what());
     return std::nullopt;
   }
   return game;
+}
+
+std::function<void(const std::string&)> errorLines(std::ostream& err) {
+  return [&err](const std::string& line) { err << "zelvaro: " << line << "\n"; };
 }
 
 core::SendJournal loadedJournal(std::ostream& err) {
@@ -95,25 +101,31 @@ bool writeSchedule(const core::Game& game, const core::SendJournal& journal,
 
 }  // namespace
 
+std::vector<send::IntakeGame> readIntakeGames(
+    const std::vector<std::string>& gameFiles, const core::Settings& settings,
+    const std::function<void(const std::string&)>& problem) {
+  const std::vector<core::PlayerRow> database = core::PlayerDatabase(settings.database).players();
+  std::vector<send::IntakeGame> games;
+  for (const std::string& path : gameFiles) {
+    if (std::optional<core::Game> game = readGame(path, problem)) {
+      games.push_back({std::move(*game), database});
+    }
+  }
+  return games;
+}
+
 int runFetchOrders(const core::CommandLine& commandLine, const std::string& settingsPath,
                    std::ostream& out, std::ostream& err) {
   core::Settings settings;
   core::loadOptions(settingsPath, settings);
-  const std::vector<core::PlayerRow> database = core::PlayerDatabase(settings.database).players();
-  bool failed = false;
-  std::vector<send::IntakeGame> games;
-  for (const std::string& path : commandLine.gameFiles()) {
-    if (std::optional<core::Game> game = readGame(path, err)) {
-      games.push_back({std::move(*game), database});
-    } else {
-      failed = true;
-    }
-  }
+  std::vector<send::IntakeGame> games =
+      readIntakeGames(commandLine.gameFiles(), settings, errorLines(err));
+  bool failed = games.size() != commandLine.gameFiles().size();
   core::SendJournal journal = loadedJournal(err);
   send::OrdersIntake intake(std::move(games), journal);
-  send::OrdersPass pass(settings, intake, journal,
-                        {[&out](const std::string& line) { out << line << "\n"; },
-                         [&err](const std::string& line) { err << "zelvaro: " << line << "\n"; }});
+  send::OrdersPass pass(
+      settings, intake, journal,
+      {[&out](const std::string& line) { out << line << "\n"; }, errorLines(err)});
   if (!pass.takeMailbox()) failed = true;
   if (!pass.takeDropFolders()) failed = true;
   return failed ? core::ExitFailed : core::ExitOk;
@@ -124,7 +136,7 @@ int runStatus(const core::CommandLine& commandLine, std::ostream& out, std::ostr
   bool unreadable = false;
   bool someoneOut = false;
   for (const std::string& path : commandLine.gameFiles()) {
-    const std::optional<core::Game> game = readGame(path, err);
+    const std::optional<core::Game> game = readGame(path, errorLines(err));
     if (!game) {
       unreadable = true;
       continue;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <utility>
 
+#include "app/watch_intake.h"
 #include "app/watch_schedule.h"
 #include "platform/application.h"
 #include "platform/file_lock.h"
@@ -84,6 +85,16 @@ GameWatch::GameWatch(WatchOptions options, GameMailer& mailer)
       if (Game* game = gameAt(path)) lookAgainAt(*game, Clock::now());
     };
   }
+  // Intake and mailing both run the loop while they wait for a server: one at a time.
+  intake_ = std::make_unique<WatchIntake>(options_.gameFiles, options_.settingsPath);
+  intake_->mayRun = [this] { return !mailing_; };
+  intake_->running = [this](bool on) {
+    mailing_ = on;
+    if (!on) {
+      for (Game* waiting : std::exchange(lookAfterMailing_, {}))
+        lookAgainAt(*waiting, Clock::now());
+    }
+  };
   previousMessages_ = platform::installMessages(std::make_unique<Messages>(*this));
 }
 
@@ -98,9 +109,11 @@ void GameWatch::start() {
     folders_.watch(folder);
   }
   for (const auto& game : games_) look(*game);
+  intake_->start(folders_);
 }
 
 void GameWatch::lookAfterChange(const std::string& folder) {
+  intake_->folderChanged(folder);
   for (const auto& game : games_) {
     if (game->folders.count(folder) != 0) look(*game);
   }

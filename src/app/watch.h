@@ -23,6 +23,8 @@
 
 namespace zelvaro::app {
 
+class WatchIntake;
+
 // What a session reports about the players it was given.
 struct MailOutcome {
   int mailed = 0;  // mailed now, or found mailed already
@@ -45,6 +47,8 @@ struct WatchOptions {
   int rescanMs = 60000;
   // Deadlines, reminders, generation and the status page; none: turns are only mailed.
   ScheduleWatch* schedule = nullptr;
+  // Where the orders mailbox and the receipts' account are read from; empty: drop folders only.
+  std::string settingsPath;
 };
 
 class GameWatch {
@@ -109,6 +113,7 @@ class GameWatch {
   bool mailing_ = false;
   std::set<Game*> lookAfterMailing_;
   std::unique_ptr<platform::Messages> previousMessages_;
+  std::unique_ptr<WatchIntake> intake_;
 };
 
 // The program in watch mode: settings read at start, the games watched until a signal.

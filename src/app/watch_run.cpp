@@ -82,6 +82,7 @@ int runWatch(const core::CommandLine& commandLine, const std::string& settingsPa
   hooks.mail = [&notices](const send::Notice& notice) { return notices.send(notice); };
   ScheduleWatch schedule(hooks);
   options.schedule = &schedule;
+  options.settingsPath = settingsPath;
   GameWatch watch(options, mailer);
   platform::TerminationWatch termination([](int) { platform::Application::quit(core::ExitOk); });
   // From inside the loop: a signal during the first session must find a loop to end.
