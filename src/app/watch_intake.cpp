@@ -49,7 +49,7 @@ WatchIntake::WatchIntake(std::vector<std::string> gameFiles, std::string setting
     dropWanted_ = true;
     takePass();
   };
-  mailboxDue_.setInterval(0);
+  mailboxDue_.setInterval(1);
   mailboxDue_.onTick = [this] { takePass(); };
 }
 
@@ -89,7 +89,7 @@ void WatchIntake::takePass() {
     mailboxDue_.setEnabled(true);
     return;
   }
-  mailboxDue_.setInterval(0);
+  mailboxDue_.setInterval(1);
   const bool mailbox = std::exchange(mailboxWanted_, false);
   const bool drop = std::exchange(dropWanted_, false);
   if (running) running(true);

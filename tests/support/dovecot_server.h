@@ -41,9 +41,10 @@ class DovecotServer {
   std::vector<std::string> messages(const std::string& folder) const;
   // The server's log, for a failing test's message.
   std::string log() const;
+  // The folder's maildir, where Dovecot keeps its index and UID list beside the mail.
+  std::string folderPath(const std::string& folder) const;
 
  private:
-  std::string folderPath(const std::string& folder) const;
   void waitForListener() const;
   void stop();
 
