@@ -1,5 +1,6 @@
 #include "app/watch_intake.h"
 
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <utility>
@@ -17,6 +18,9 @@ namespace {
 // A file being copied or uploaded into a drop folder changes for a while; it is looked at once
 // the folder has been quiet this long.
 constexpr int kDropQuietMs = 2000;
+// The quiet time has passed since the last change the system told of; a file's own time may lag
+// the notice, so it only has to be this old.
+constexpr std::chrono::seconds kDropSettle{1};
 // A pass that may not run yet (a send session runs the loop) is tried again this soon.
 constexpr int kRetryMs = 1000;
 
@@ -100,7 +104,7 @@ void WatchIntake::takePass() {
     send::OrdersIntake intake(readIntakeGames(gameFiles_, settings, sayProblem), journal);
     send::OrdersPass pass(settings, intake, journal, {say, sayProblem});
     if (mailbox) pass.takeMailbox();
-    if (drop) pass.takeDropFolders();
+    if (drop) pass.takeDropFolders(kDropSettle);
   } catch (const std::exception& error) {
     // Nothing about intake ends the watch.
     sayProblem(std::string("orders intake: ") + error.what());

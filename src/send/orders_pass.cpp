@@ -122,11 +122,11 @@ bool OrdersPass::takeMailbox(MailboxPassOptions options) {
   return report.ok && !m.failed;
 }
 
-bool OrdersPass::takeDropFolders() {
+bool OrdersPass::takeDropFolders(std::chrono::seconds settle) {
   Impl& m = *impl_;
   m.failed = false;
   for (size_t game = 0; game < m.intake.games().size(); ++game) {
-    const DropPass pass = takeDropFolder(m.intake, game);
+    const DropPass pass = takeDropFolder(m.intake, game, settle);
     // A file that could not be judged is among the pass's failures already.
     for (const JudgedOrders& judged : pass.judged) {
       if (judged.failure.empty()) m.report(judged, "incoming/");

@@ -6,6 +6,7 @@
 // whoever runs the look (standard output and error, watch mode's lines) and goes into the log
 // file when logging is on.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,8 +36,9 @@ class OrdersPass {
   // One pass over the mailbox; true when nothing failed (also when no mailbox is set). Runs
   // the event loop.
   bool takeMailbox(MailboxPassOptions options = {});
-  // One look at every game's drop folder; true when nothing failed.
-  bool takeDropFolders();
+  // One look at every game's drop folder; true when nothing failed. A file changed within
+  // `settle` waits for the next look.
+  bool takeDropFolders(std::chrono::seconds settle = std::chrono::seconds(2));
 
  private:
   struct Impl;

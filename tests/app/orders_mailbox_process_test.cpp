@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -232,9 +233,9 @@ TEST_F(OrdersMailboxProcess, WatchModeTakesMailAsItComesAndTheDropFolder) {
   // The turns may go out meanwhile (they settle for 30 s); the receipt is among them.
   EXPECT_TRUE(waitUntil(
       [&] {
-        const auto answered = receipts();
-        return answered.count(address(2)) != 0 &&
-               answered.at(address(2)).back() == "Orders received: Orion 2426 player 2";
+        const std::vector<std::string> subjects = receipts()[address(2)];
+        return std::count(subjects.begin(), subjects.end(),
+                          "Orders received: Orion 2426 player 2") == 1;
       },
       10000));
   EXPECT_EQ(watch.stop(SIGTERM, 10000), 0);
