@@ -65,17 +65,20 @@ OrdersMailboxGroup::OrdersMailboxGroup(Hooks hooks, QWidget* parent)
 
   int row = 0;
   auto addRow = [&](const char* name, const char* caption, QWidget* field) {
-    grid->addWidget(named<QLabel>(name, this, caption), row, 0);
+    auto* label = named<QLabel>(name, this, caption);
+    label->setBuddy(field);
+    grid->addWidget(label, row, 0);
     grid->addWidget(field, row++, 1);
   };
-  addRow("ImapServerLabel", "Server", server_);
-  addRow("ImapSecurityLabel", "Security", security_);
+  // The SMTP group above has taken most letters; these are the ones left in the captions.
+  addRow("ImapServerLabel", "Ser&ver", server_);
+  addRow("ImapSecurityLabel", "Secur&ity", security_);
   addRow("ImapUserLabel", "User", user_);
-  addRow("ImapPasswordLabel", "Password", password_);
+  addRow("ImapPasswordLabel", "Pass&word", password_);
   addRow("ImapPasswordCommandLabel", "Password command", passwordCommand_);
   addRow("ImapAuthLabel", "Auth", authType_);
   addRow("ImapFolderLabel", "Orders folder", folder_);
-  addRow("ImapDoneLabel", "Judged mail into", doneFolder_);
+  addRow("ImapDoneLabel", "Jud&ged mail into", doneFolder_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(check_);

@@ -415,13 +415,21 @@ TEST_F(SettingsDialogKeyboardTest, TabGoesDownTheScreenAndAltLettersReachTheirFi
                             "CheckBox2",
                             "Button1"}));
 
-  const std::vector<std::pair<Qt::Key, const char*>> letters{
-      {Qt::Key_S, "Edit1"},          {Qt::Key_R, "Edit2"},
-      {Qt::Key_A, "Edit3"},          {Qt::Key_D, "Edit4"},
-      {Qt::Key_Y, "SecurityChoice"}, {Qt::Key_U, "UserEdit"},
-      {Qt::Key_P, "PasswordEdit"},   {Qt::Key_M, "PasswordCommandEdit"},
-      {Qt::Key_H, "AuthChoice"},     {Qt::Key_C, "CaFileEdit"},
-      {Qt::Key_F, "Edit5"}};
+  const std::vector<std::pair<Qt::Key, const char*>> letters{{Qt::Key_S, "Edit1"},
+                                                             {Qt::Key_R, "Edit2"},
+                                                             {Qt::Key_A, "Edit3"},
+                                                             {Qt::Key_D, "Edit4"},
+                                                             {Qt::Key_Y, "SecurityChoice"},
+                                                             {Qt::Key_U, "UserEdit"},
+                                                             {Qt::Key_P, "PasswordEdit"},
+                                                             {Qt::Key_M, "PasswordCommandEdit"},
+                                                             {Qt::Key_H, "AuthChoice"},
+                                                             {Qt::Key_C, "CaFileEdit"},
+                                                             {Qt::Key_F, "Edit5"},
+                                                             {Qt::Key_V, "ImapServerEdit"},
+                                                             {Qt::Key_I, "ImapSecurityChoice"},
+                                                             {Qt::Key_W, "ImapPasswordEdit"},
+                                                             {Qt::Key_G, "ImapDoneEdit"}};
   for (auto [key, name] : letters) {
     QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
     EXPECT_EQ(focused(), name);
