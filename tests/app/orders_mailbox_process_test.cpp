@@ -77,20 +77,20 @@ class OrdersMailboxProcess : public testing::Test {
     std::string bytes;
   };
   std::vector<std::string> deliver(const std::vector<Mail>& mails, const std::string& folder) {
-    std::string spec;
+    std::string mailList;
     std::vector<std::string> outs;
     for (size_t i = 0; i < mails.size(); ++i) {
       const std::string file = home.file("mail/file" + std::to_string(++made));
       const std::string out = home.file("mail/message" + std::to_string(made) + ".eml");
       fs::create_directories(home.file("mail"));
       writeFile(file, mails[i].bytes);
-      spec += mails[i].mode + "\t" + mails[i].from + "\t<orders" + std::to_string(made) +
-              "@client.example.org>\t" + mails[i].name + "\t" + file + "\t" + out + "\n";
+      mailList += mails[i].mode + "\t" + mails[i].from + "\t<orders" + std::to_string(made) +
+                  "@client.example.org>\t" + mails[i].name + "\t" + file + "\t" + out + "\n";
       outs.push_back(out);
     }
-    writeFile(home.file("mail/spec"), spec);
+    writeFile(home.file("mail/list"), mailList);
     const std::string command = std::string(ZELVARO_SOURCE_DIR) +
-                                "/tests/support/orders_mail.py < " + home.file("mail/spec");
+                                "/tests/support/orders_mail.py < " + home.file("mail/list");
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::vector<std::string> messages;
     for (const std::string& out : outs) {

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Orders mail as players' mail programs send it, made with Python's email package.
 
-Usage: orders_mail.py < SPEC
+Usage: orders_mail.py < LIST
 
-Each line of SPEC is tab-separated: MODE FROM MESSAGE-ID FILENAME FILE OUT. MODE "base64" is
+Each line of LIST is tab-separated: MODE FROM MESSAGE-ID FILENAME FILE OUT. MODE "base64" is
 a message as Thunderbird or Gmail sends it: a text part and the file as an
 application/octet-stream attachment in base64 (a name that is not ASCII as RFC 2231
 filename*=); "uuencode" is the file uuencoded into the text itself, as older programs
